@@ -1,0 +1,38 @@
+// The CP932 (Shift-JIS) codec at the editor's boundary: document bytes to UTF-16 and back.
+//
+// Decoding is lossless: a byte sequence whose character would not encode back to the very same
+// bytes (a lone lead byte, 0x80, 0xA0, 0xFD–0xFF, an unmapped pair, the second of two byte pairs
+// that CP932 maps to one character) becomes one escape unit per byte, U+DC00 + byte, and every
+// escape unit encodes back to its byte. So Encode(Decode(b)) == b for every byte string b.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace Cp932 {
+
+inline constexpr std::size_t npos = std::string_view::npos;
+inline constexpr char16_t kEscapeBase = 0xDC00;
+
+// Decodes bytes into out, which has room for bytes.size() units (a byte never yields more than
+// one unit). Returns the number of units written.
+std::size_t Decode(std::string_view bytes, char16_t* out) noexcept;
+[[nodiscard]] std::u16string Decode(std::string_view bytes);
+
+// Encodes text, appending to out. A unit with no CP932 form (a character outside CP932, or a
+// surrogate that is not an escape unit) stops the encoding: the result is its index in text,
+// and out holds the bytes of the units before it. npos when everything was encoded.
+std::size_t Encode(std::u16string_view text, std::string& out);
+
+// The editor's forms. DecodeForEditor: CR LF, a lone CR and a lone LF each become one '\n'
+// (a line break of the editor); out needs room for bytes.size() units.
+// EncodeFromEditor: '\n' and U+2029 (the editor's paragraph separator) become CR LF.
+std::size_t DecodeForEditor(std::string_view bytes, char16_t* out) noexcept;
+std::size_t EncodeFromEditor(std::u16string_view text, std::string& out);
+
+// The CP932 bytes of one UTF-16 unit that is not a line break, or an empty string when it has
+// no CP932 form. Used to size and name characters in messages.
+[[nodiscard]] std::string EncodeUnit(char16_t unit);
+
+}  // namespace Cp932
