@@ -1,0 +1,31 @@
+// The conversion road on line lists.
+#include "convert/ConversionRoad.h"
+
+namespace ConversionRoad {
+
+std::string_view LineOf(const TLightStrings& document, std::int32_t i) {
+  return (i >= 0 && i < document.Count()) ? document.View(i) : std::string_view();
+}
+
+void CopyLinesBefore(const TLightStrings& document, TRange range, TLightStrings& out) {
+  for (std::int32_t i = 0; i < range.Start; ++i) out.Add(LineOf(document, i));
+}
+
+void CopyLinesAfter(const TLightStrings& document, std::int32_t lineCount, TRange range,
+                    TLightStrings& out) {
+  for (std::int32_t i = range.End + 1; i < lineCount; ++i) out.Add(LineOf(document, i));
+}
+
+void ConvertLines(const TLightStrings& document, TRange range, const LineRule& rule,
+                  TLightStrings& out) {
+  for (std::int32_t i = range.Start; i <= range.End; ++i) rule(LineOf(document, i), out);
+}
+
+void Run(const TLightStrings& document, std::int32_t lineCount, TRange range,
+         const LineRule& rule, TLightStrings& out) {
+  CopyLinesBefore(document, range, out);
+  ConvertLines(document, range, rule, out);
+  CopyLinesAfter(document, lineCount, range, out);
+}
+
+}  // namespace ConversionRoad

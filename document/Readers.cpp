@@ -1,0 +1,132 @@
+// The document readers and the file-name helpers they choose by.
+#include "document/Readers.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "convert/Strfunc.h"
+#include "document/Failures.h"
+#include "document/FileIO.h"
+
+namespace Readers {
+
+namespace {
+
+constexpr std::string_view kUnreadableHtmlLine =
+    "\x93\x96\x8a\x59\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xcd\x90\xb3\x8f\xed\x82\xc9"
+    "\x93\xc7\x82\xdd\x8f\x6f\x82\xb9\x82\xdc\x82\xb9\x82\xf1";  // 当該ファイルは正常に読み出せません
+
+std::string AsciiLower(std::string_view s) {
+  std::string lower(s);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : char(c); });
+  return lower;
+}
+
+std::size_t NameStart(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+std::size_t ExtensionStart(std::string_view path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos || dot < NameStart(path)) return path.size();
+  return dot;
+}
+
+}  // namespace
+
+std::string ExtractFileExt(std::string_view path) {
+  return std::string(path.substr(ExtensionStart(path)));
+}
+
+std::string ExtractFileName(std::string_view path) {
+  return std::string(path.substr(NameStart(path)));
+}
+
+std::string ChangeFileExt(std::string_view path, std::string_view ext) {
+  std::string changed(path.substr(0, ExtensionStart(path)));
+  changed += ext;
+  return changed;
+}
+
+bool IsShortcutFile(std::string_view path) { return AsciiLower(ExtractFileExt(path)) == ".url"; }
+
+bool IsHtmlFile(std::string_view path) {
+  const std::string ext = AsciiLower(ExtractFileExt(path));
+  return ext == ".htm" || ext == ".html" || ext == ".shtml";
+}
+
+bool ScrubNulBytes(TByteStream& stream) {
+  const std::int64_t size = stream.Size();
+  if (size < 2) return false;
+  const std::int64_t examined = size - 1;  // the last byte may stay a NUL: it cuts nothing off
+  std::array<char, 1 << 16> chunk{};
+  for (std::int64_t at = 0; at < examined;) {
+    const auto want = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(chunk.size()), examined - at));
+    stream.SetPosition(at);
+    const std::size_t got = stream.Read(chunk.data(), want);
+    if (got == 0) break;
+    auto* const end = chunk.data() + got;
+    if (std::find(chunk.data(), end, '\0') != end) {
+      std::replace(chunk.data(), end, '\0', ' ');
+      stream.SetPosition(at);
+      stream.Write(chunk.data(), got);
+    }
+    at += static_cast<std::int64_t>(got);
+  }
+  stream.SetPosition(0);
+  return true;
+}
+
+TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list) {
+  list.Clear();
+  TReadReport report;
+  if (!IsHtmlFile(path)) {
+    list.LoadFromFile(path);
+    report.StoppedAtLine = list.StoppedAtLine();
+    return report;
+  }
+  std::optional<FileIO::TInputFile> file;
+  try {
+    file.emplace(path);
+  } catch (const EInOutError&) {
+    report.HtmlOpenFailed = true;
+    return report;
+  }
+  TMemoryStream stream(FileIO::ReadAll(*file));
+  if (ScrubNulBytes(stream)) {
+    list.LoadFromStream(stream);
+  } else {
+    list.Add(kUnreadableHtmlLine);
+  }
+  return report;
+}
+
+void ReadShortcutFile(const std::string& path, std::string_view fileName, bool useFileName,
+                      TLightStrings& list) {
+  list.Clear();
+  if (!IsShortcutFile(path)) return;
+  TLightStrings shortcut;
+  shortcut.LoadFromFile(path);
+  if (useFileName) list.Add(Strfunc::StrBefore(fileName, ".URL", 1, false));
+  list.Add(Strfunc::ReplaceBetween(shortcut.View(1), "URL=", "", "", 1, false));
+  list.Add(std::string());
+}
+
+TNulCut FindNulCut(const TLightStrings& lines) {
+  TNulCut cut;
+  for (std::int32_t i = 0; i < lines.Count(); ++i) {
+    const std::string_view line = lines.View(i);
+    const std::size_t nul = line.find('\0');
+    if (nul == std::string_view::npos) continue;
+    cut.Line = i;
+    cut.DropsText = i + 1 < lines.Count() || nul + 1 < line.size();
+    return cut;
+  }
+  return cut;
+}
+
+}  // namespace Readers

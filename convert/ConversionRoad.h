@@ -1,0 +1,38 @@
+// The conversion road on line lists: the lines before a range copied unchanged, each range
+// line turned into zero or more lines by a rule, the lines after the range copied unchanged.
+// The window runs it on the undo copy of the document and puts the result back in one go.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "document/LightStr.h"
+
+namespace ConversionRoad {
+
+// Appends the result for one line (zero, one or several lines) to out.
+using LineRule = std::function<void(std::string_view line, TLightStrings& out)>;
+
+// A run of whole lines, 0-based, both ends inclusive; End < Start is an empty range.
+struct TRange {
+  std::int32_t Start = 0;
+  std::int32_t End = 0;
+};
+
+// Line i of the document, or "" for a line past its last (as the editor answers).
+[[nodiscard]] std::string_view LineOf(const TLightStrings& document, std::int32_t i);
+
+// Lines 0 .. Start − 1, unchanged.
+void CopyLinesBefore(const TLightStrings& document, TRange range, TLightStrings& out);
+// Lines End + 1 .. lineCount − 1, unchanged. lineCount is the editor's line count.
+void CopyLinesAfter(const TLightStrings& document, std::int32_t lineCount, TRange range,
+                    TLightStrings& out);
+// The rule's result for every line Start .. End in ascending order; nothing for an empty range.
+void ConvertLines(const TLightStrings& document, TRange range, const LineRule& rule,
+                  TLightStrings& out);
+// The whole road: lines before, converted lines, lines after.
+void Run(const TLightStrings& document, std::int32_t lineCount, TRange range,
+         const LineRule& rule, TLightStrings& out);
+
+}  // namespace ConversionRoad

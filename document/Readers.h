@@ -1,0 +1,63 @@
+// The document readers: a text file, an HTML file (NUL bytes made blanks) or an internet
+// shortcut (.URL) into a line list, and the file-name helpers they choose by.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "document/ByteStream.h"
+#include "document/LightStr.h"
+
+namespace Readers {
+
+// The extension of a file name from the last dot of its last component, dot included; "" when
+// it has none.                    ExtractFileExt("/a.d/page.Html") == ".Html"
+[[nodiscard]] std::string ExtractFileExt(std::string_view path);
+// The last component of a path.   ExtractFileName("/a/b.txt") == "b.txt"
+[[nodiscard]] std::string ExtractFileName(std::string_view path);
+// path with its extension replaced by ext (added when it has none); the folder stays.
+//                                 ChangeFileExt("/a/b.htm", ".txt") == "/a/b.txt"
+[[nodiscard]] std::string ChangeFileExt(std::string_view path, std::string_view ext);
+
+// The extension is ".URL" in any letter case.
+[[nodiscard]] bool IsShortcutFile(std::string_view path);
+// The extension is ".htm", ".html" or ".shtml" in any letter case.
+[[nodiscard]] bool IsHtmlFile(std::string_view path);
+
+// Makes every NUL byte of the stream a blank (0x20), except its last byte, which stays so that
+// a final NUL still ends the text. False, with the stream untouched, when it holds fewer than 2
+// bytes; otherwise true with the position set back to 0.
+bool ScrubNulBytes(TByteStream& stream);
+
+// What a reader met besides the lines it delivered.
+struct TReadReport {
+  // An HTML file could not be opened; the list is empty and the caller tells the user.
+  bool HtmlOpenFailed = false;
+  // A 0x1A byte ended a text file at this 0-based line while bytes followed it; −1 otherwise.
+  std::int32_t StoppedAtLine = -1;
+};
+
+// Reads a document file into list (cleared first). An HTML file is read whole, its NUL bytes
+// scrubbed and its lines split at CR, LF and CR LF; a file of 0 or 1 byte gives the single line
+// "当該ファイルは正常に読み出せません". Any other file is read by TLightStrings::LoadFromFile.
+// Throws EInOutError when a non-HTML file cannot be read, or an HTML file cannot be read after
+// it was opened.
+TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list);
+
+// Reads an internet shortcut into list (cleared first; nothing more when path is not a
+// shortcut): with useFileName, first fileName (the name without its folder, CP932) cut before
+// its first ".URL"; then the file's second line with every "URL=" removed; then an empty line.
+// Throws EInOutError when the file cannot be read and EListError when it has fewer than two
+// lines.
+void ReadShortcutFile(const std::string& path, std::string_view fileName, bool useFileName,
+                      TLightStrings& list);
+
+// Where the editor, which ends a text at its first NUL byte, would cut these lines.
+struct TNulCut {
+  std::int32_t Line = -1;   // the 0-based line holding the first NUL; −1 when there is none
+  bool DropsText = false;   // anything but the final line break follows that NUL
+};
+[[nodiscard]] TNulCut FindNulCut(const TLightStrings& lines);
+
+}  // namespace Readers
