@@ -23,6 +23,8 @@ std::size_t Decode(std::string_view bytes, char16_t* out) noexcept;
 // Encodes text, appending to out. A unit with no CP932 form (a character outside CP932, or a
 // surrogate that is not an escape unit) stops the encoding: the result is its index in text,
 // and out holds the bytes of the units before it. npos when everything was encoded.
+// A character that CP932 holds only as a look-alike (U+00A5 as 0x5C, U+301C as 0x8160) counts
+// as outside CP932: writing it would change it when read back.
 std::size_t Encode(std::u16string_view text, std::string& out);
 
 // The editor's forms. DecodeForEditor: CR LF, a lone CR and a lone LF each become one '\n'
