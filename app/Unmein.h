@@ -1,0 +1,201 @@
+// TFmmein, the main window: its components under their designer names, the document's state,
+// and the declarations of its handlers, grouped by the family (and file) that defines them.
+#pragma once
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/FileDialog.h"
+#include "convert/ConversionRoad.h"
+#include "document/LightStr.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QToolBar;
+class TEditorControl;
+class TStatusBar;
+
+class TFmmein : public QMainWindow {
+  Q_OBJECT
+ public:
+  // Builds the window and runs its start-up (FormCreate). `commandLine` holds the program's
+  // arguments without the program's own name; the first one is opened as the document.
+  explicit TFmmein(const QStringList& commandLine = {}, QWidget* parent = nullptr);
+  ~TFmmein() override;
+
+  // ---- components (app/UnmeinCompose.cpp) ----
+  QToolBar* ToolBar1 = nullptr;
+  QAction *Make, *Fopen, *Fappend, *Fclose, *Fsave, *Mark, *wardw, *Btfontup, *Btfontdown,
+      *BtFont10, *BtRet, *Btcut, *Btstops, *Btends, *tbTagCut, *tbTagSpCut, *BtAnsi, *prgend;
+  TEditorControl* Btext = nullptr;
+  QLabel *Label1, *Label2;
+  QLineEdit *ed1, *ed2, *ed3, *Edit2;
+  QPushButton* Button1 = nullptr;
+  TStatusBar* Bar = nullptr;
+  QMenuBar* MainMenu1 = nullptr;
+  QMenu *File1, *Edit1, *Show1, *N52, *Replace1, *Delete1, *Option1, *Help1;
+  QAction *New1, *Open1, *N1, *Close1, *S1, *N46, *N35, *Print1, *Exit1;
+  QAction *A1, *N22, *N23, *N24, *tagc1, *tagc2, *N42, *N59, *N66, *N50, *HTML2, *N73;
+  QMenu *HTML1, *N7, *N11, *N8, *Font1;
+  QAction *N10, *N15, *N16, *N17, *N18, *N19, *N20, *N21, *N14, *N12, *N13, *N26, *N27, *N9,
+      *N3;
+  QAction *N57, *N53, *N54, *N55, *N56, *JumpMark1;
+  QAction *R1, *r2, *r3, *r4, *d1, *d2, *d3, *d4, *N63, *N62;
+  QMenu *N61, *URL1;
+  QAction *N48, *Help2, *About1;
+  QMenu* popMn = nullptr;
+  QAction *JumpMark2, *pop1, *N67, *pop2, *pop3, *pop4, *N34, *N29, *N30, *N32, *stpos, *edpos,
+      *N49;
+  QMenu *N38, *N39;
+  TFileDialog Fileop;
+  TFileDialog Filesv;
+
+  // ---- document state ----
+  bool HasDocument = false;
+  bool Appended = false;
+  bool WrapOn = false;
+  std::unique_ptr<TLightStrings> WorkList;
+  std::unique_ptr<TLightStrings> UndoList;
+  std::int32_t RangeCaretPos = 0;
+  QString UndoFileName;
+  std::int32_t UndoFilterIndex = 0;
+  std::array<std::int32_t, 5> MarkLines{};
+  std::int32_t LastMarkSlot = -1;
+  int BottomGap = 0, LabelGap = 0, RowGap = 0;
+
+  // ---- start-up (app/UnmeinStartup.cpp) ----
+  void FormCreate(const QStringList& commandLine);
+  void FormDestroy();
+  // Top-left corners of the loading/lifecycle boxes and of the range boxes.
+  [[nodiscard]] QPoint PromptPoint() const;
+  [[nodiscard]] QPoint MessagePoint() const;
+  // 1: the hourglass; 2: the normal cursor; any other value does nothing.
+  void mousechenge(int kind);
+
+  // ---- loading and merging (document/UnmeinLoad.cpp) ----
+  void FopenClick(QObject* Sender);      // 開く
+  void FappendClick(QObject* Sender);    // 合成
+  void DropDst1FileDrop(QObject* Sender, const QStringList& Files, QPoint At);
+  void OpenDocument(const QString& FileName);
+  void AppendDocument(const QString& FileName);
+  void MergeFileList(const QStringList& Files);
+  void AfterLoad(const QString& FileName, int Kind);
+  void ShowDocumentName(const QString& FileName);
+  void BringToFront();
+
+  // ---- lifecycle (document/UnmeinDocument.cpp) ----
+  void New1Click(QObject* Sender);       // 新規作成
+  void FsaveClick(QObject* Sender);      // 保存
+  void FcloseClick(QObject* Sender);     // 閉じる
+  void prgendClick(QObject* Sender);     // 終了
+  [[nodiscard]] bool ConfirmDiscard(int Kind);
+  void SetDocumentCommands(bool On);
+  void SetOpenCommands(bool On);
+
+  // ---- conversion range and undo (convert/UnmeinRange.cpp) ----
+  void ResetRange();
+  void stposClick(QObject* Sender);      // 開始位置 / 終了位置
+  void Button1Click(QObject* Sender);    // 範囲解除
+  void TakeUndoCopy();
+  void CopyLinesBeforeRange(TLightStrings& List);
+  void CopyLinesAfterRange(TLightStrings& List);
+  void N46Click(QObject* Sender);        // 範囲保存 / 指定範囲削除
+  void SaveRange();
+  void DeleteRange();
+  void A1Click(QObject* Sender);         // 編集取り消し
+  // How a command goes down the conversion road.
+  struct TRoadOptions {
+    bool Busy = true;                 // hourglass and suspended painting while it runs
+    bool ResetRangeOnFailure = true;  // the range falls back to the whole document even then
+    std::int32_t CaretAfter = 0;      // where the caret goes afterwards
+  };
+  // The common road of every range command: undo copy, lines before the range, the rule's
+  // lines for each range line, lines after, one replacement of the editor's text, range reset.
+  void ConvertRange(const ConversionRoad::LineRule& Rule, const TRoadOptions& Options);
+
+  // The line-count rule on every text change: the count display and the range end follow the
+  // document; a start left past the new end returns to the first line.
+  void ApplyLineCountRule();
+
+  // ---- view (view/UnmeinView.cpp) ----
+  void BtextChange(QObject* Sender);
+  void wardwClick(QObject* Sender);      // 右端で折り返す
+  void SetWrap(bool On);
+  void FormResize();
+
+  // ---- marks (view/UnmeinMarks.cpp) ----
+  void ClearMarks();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // app/UnmeinCompose.cpp
+  void ComposeToolBar();
+  void ComposeMainMenu();
+  void ComposePopupMenu();
+  void ComposeClientArea();
+  // Wiring, one family each, in the file of the family.
+  void WireDocumentCommands();
+  void WireLoadCommands();
+  void WireRangeCommands();
+  void WireViewCommands();
+  // Runs a handler, showing what it raises in an error box.
+  template <class Handler>
+  void Run(Handler&& handler);
+  // Loading helpers (document/UnmeinLoad.cpp).
+  void ReadInto(const QString& FileName, TLightStrings& List);
+  // The guard before Exit (kind 1) and Close (kind 2): false when the user keeps the document.
+  bool PassUnsavedGuard(int Kind);
+  // The range-dependent commands follow whether the user has set a bound.
+  void SetRangeCommands(bool On);
+  [[nodiscard]] bool BoundSetByUser() const;
+
+  void NoteNulCut(const QString& FileName, const TLightStrings& Lines, bool MoreFilesFollow);
+  void ShowCutNotices();
+  void ShowRangeMessage(const QString& Text);
+
+  // Parts of files that a load could not bring into the document, told to the user at its end.
+  struct TCutNotice {
+    QString FileName;
+    std::int32_t Line = 0;  // 0-based
+    bool AtNul = false;     // a NUL byte ended the text (otherwise a 0x1A byte ended the file)
+    bool LaterFilesToo = false;
+  };
+  std::vector<TCutNotice> cutNotices_;
+  int busyDepth_ = 0;
+  bool exitConfirmed_ = false;
+
+  friend class TBusyCursor;
+};
+
+// The hourglass for a scope (mousechenge 1, then 2 on every path); nested scopes keep it until
+// the outermost ends.
+class TBusyCursor {
+ public:
+  explicit TBusyCursor(TFmmein& form);
+  ~TBusyCursor();
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+ private:
+  TFmmein& form_;
+};
+
+#include "app/FailureReport.h"
+
+template <class Handler>
+void TFmmein::Run(Handler&& handler) {
+  Guarded(this, std::forward<Handler>(handler));
+}

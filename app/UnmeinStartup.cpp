@@ -1,0 +1,161 @@
+// The main window's start-up and end: construction, FormCreate, the close guard, the box
+// positions and the busy cursor.
+#include <QCloseEvent>
+#include <QFile>
+#include <QFont>
+#include <QLineEdit>
+#include <QLabel>
+#include <QAction>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "app/Globals.h"
+#include "app/StatusBar.h"
+#include "app/Unmein.h"
+#include "document/EditorControl.h"
+#include "document/Failures.h"
+
+namespace {
+
+const QColor kSilver(192, 192, 192);
+
+QList<TFileFilter> OpenFilters() {
+  return {{QStringLiteral("ﾃｷｽﾄ (*.txt)"), QStringLiteral("*.txt")},
+          {QStringLiteral("GetRight(*.grx)"), QStringLiteral("*.grx")},
+          {QStringLiteral("全てのﾌｧｲﾙ (*.*)"), QStringLiteral("*.*")}};
+}
+
+QList<TFileFilter> SaveFilters() {
+  return {{QStringLiteral("ﾃｷｽﾄ (*.txt)"), QStringLiteral("*.txt")},
+          {QStringLiteral("URLﾘｽﾄ(*.lst)"), QStringLiteral("*.lst")},
+          {QStringLiteral("GetRight(*.grx)"), QStringLiteral("*.grx")},
+          {QStringLiteral("ReGet(*.wrg)"), QStringLiteral("*.wrg")},
+          {QStringLiteral("iria(*.iri)"), QStringLiteral("*.iri")},
+          {QStringLiteral("HTML(*.html)"), QStringLiteral("*.html")},
+          {QStringLiteral("全て(*.*)"), QStringLiteral("*.*")}};
+}
+
+// The Japanese face names the window asks for, mapped to the fonts this system has.
+void InstallFontSubstitutes() {
+  QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+  QFont::insertSubstitution(QStringLiteral("ＭＳゴシック"), QStringLiteral("IPAGothic"));
+  QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+  QFont::insertSubstitution(QStringLiteral("ＭＳ明朝"), QStringLiteral("IPAMincho"));
+}
+
+// Creates an empty file when none of that name exists. Throws EFCreateError.
+void EnsureFileExists(const QString& fileName) {
+  const QByteArray path = QFile::encodeName(fileName);
+  const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd >= 0) {
+    ::close(fd);
+    return;
+  }
+  if (errno != EEXIST) throw EFCreateError(path.toStdString(), errno);
+}
+
+}  // namespace
+
+TFmmein::TFmmein(const QStringList& commandLine, QWidget* parent)
+    : QMainWindow(parent),
+      Fileop(TFileDialog::TKind::Open, QStringLiteral("ファイルを開く"), QStringLiteral("txt"),
+             OpenFilters()),
+      Filesv(TFileDialog::TKind::Save, QStringLiteral("ファイルを保存"), QStringLiteral("txt"),
+             SaveFilters(), true) {
+  setObjectName(QStringLiteral("Fmmein"));
+  setWindowTitle(QStringLiteral("テキスト文書　合成・変換ソフト ＜Ｋｏｒｖａｎｅ＞"));
+  InstallFontSubstitutes();
+  setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+  ComposeToolBar();
+  ComposeMainMenu();
+  ComposePopupMenu();
+  ComposeClientArea();
+  WireLoadCommands();
+  WireDocumentCommands();
+  WireRangeCommands();
+  WireViewCommands();
+  for (QLineEdit* field : {ed1, ed2}) {
+    QPalette colours = field->palette();
+    colours.setColor(QPalette::Base, kSilver);
+    field->setPalette(colours);
+  }
+  Btext->SetColor(palette().color(QPalette::Button));
+  resize(600, 470);
+  FormCreate(commandLine);
+}
+
+TFmmein::~TFmmein() { FormDestroy(); }
+
+void TFmmein::FormCreate(const QStringList& commandLine) {
+  HasDocument = false;
+  WrapOn = false;
+  Appended = false;
+  ClearMarks();
+  SetDocumentCommands(false);
+  BtRet->setEnabled(false);
+  Btext->ClearText();
+  VersionText = QStringLiteral("１．７８");
+  UpdateDateText = QStringLiteral("Last Up Date  02/11/29");
+  Bar->SetPanelText(1, QStringLiteral("表示サイズ　標準   10 point"));
+  Bar->SetPanelText(2, QStringLiteral("折り返さない"));
+  RangeStart = 0;
+  RangeEnd = 0;
+  for (QLineEdit* field : {ed1, ed2, ed3, Edit2}) field->clear();
+  UndoList = std::make_unique<TLightStrings>();
+  WorkList = std::make_unique<TLightStrings>();
+  Run([this] {
+    MemoClipPath = DataFolder() + QStringLiteral("memoclip.kvn");
+    EnsureFileExists(MemoClipPath);
+  });
+  RangeCaretPos = 0;
+  if (!commandLine.isEmpty()) Run([&] { OpenDocument(commandLine.first()); });
+
+  const QWidget* client = centralWidget();
+  const int editorBottom = Btext->y() + Btext->height();
+  BottomGap = client->height() - editorBottom;
+  LabelGap = Label1->y() - editorBottom;
+  RowGap = ed1->y() - editorBottom;
+}
+
+void TFmmein::FormDestroy() {
+  UndoList.reset();
+  WorkList.reset();
+}
+
+QPoint TFmmein::PromptPoint() const {
+  const QRect frame = frameGeometry();
+  return {frame.left() + frame.width() / 4, frame.top() + frame.height() / 3};
+}
+
+QPoint TFmmein::MessagePoint() const {
+  const QRect frame = frameGeometry();
+  return {frame.left() + frame.width() / 5, frame.top() + frame.height() / 4};
+}
+
+void TFmmein::mousechenge(int kind) {
+  if (kind == 1) Platform().SetBusyCursor(true);
+  if (kind == 2) Platform().SetBusyCursor(false);
+}
+
+TBusyCursor::TBusyCursor(TFmmein& form) : form_(form) {
+  if (form_.busyDepth_++ == 0) form_.mousechenge(1);
+}
+
+TBusyCursor::~TBusyCursor() {
+  if (--form_.busyDepth_ == 0) form_.mousechenge(2);
+}
+
+void TFmmein::closeEvent(QCloseEvent* event) {
+  // Closing the window by its frame asks the same question as Exit, so that unsaved work is
+  // never thrown away without one.
+  bool leave = exitConfirmed_;
+  if (!leave) Run([&] { leave = PassUnsavedGuard(1); });
+  if (leave) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}

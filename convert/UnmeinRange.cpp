@@ -1,0 +1,211 @@
+// The conversion range, its display under the editor, range save and delete, the one-level
+// undo, and the common road that every range command takes.
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+
+#include <optional>
+
+#include "app/Globals.h"
+#include "app/Platform.h"
+#include "app/StatusBar.h"
+#include "app/Unmein.h"
+#include "document/EditorControl.h"
+
+namespace {
+
+const QColor kSilver(192, 192, 192);  // a bound at its default
+const QColor kAqua(0, 255, 255);      // a bound the user has set
+
+void SetFieldColor(QLineEdit* field, const QColor& colour) {
+  QPalette colours = field->palette();
+  colours.setColor(QPalette::Base, colour);
+  field->setPalette(colours);
+}
+
+bool IsAqua(const QLineEdit* field) { return field->palette().color(QPalette::Base) == kAqua; }
+
+QString StartText(std::int32_t line) {
+  return QStringLiteral("開始位置 : ") + QString::number(line + 1);
+}
+
+QString EndText(std::int32_t line) {
+  return QStringLiteral("終了位置 : ") + QString::number(line + 1);
+}
+
+ConversionRoad::TRange CurrentRange() { return {RangeStart, RangeEnd}; }
+
+}  // namespace
+
+void TFmmein::WireRangeCommands() {
+  const auto wire = [this](QAction* item, void (TFmmein::*handler)(QObject*)) {
+    connect(item, &QAction::triggered, this, [this, item, handler] {
+      Run([&] { (this->*handler)(item); });
+    });
+  };
+  for (QAction* item : {stpos, Btstops, edpos, Btends}) wire(item, &TFmmein::stposClick);
+  for (QAction* item : {N46, N42, N49, Btcut}) wire(item, &TFmmein::N46Click);
+  for (QAction* item : {A1, BtRet}) wire(item, &TFmmein::A1Click);
+  connect(Button1, &QPushButton::clicked, this, [this] { Run([this] { Button1Click(Button1); }); });
+}
+
+void TFmmein::ResetRange() {
+  const std::int32_t count = Btext->LineCount();
+  RangeStart = 0;
+  RangeEnd = count > 0 ? count - 1 : 0;
+  ed1->setText(StartText(RangeStart));
+  ed2->setText(EndText(RangeEnd));
+  ed3->setText(QString::number(count));
+  SetFieldColor(ed1, kSilver);
+  SetFieldColor(ed2, kSilver);
+  SetRangeCommands(false);
+}
+
+void TFmmein::SetRangeCommands(bool On) {
+  for (QAction* item : {N42, N46, N49, Btcut}) item->setEnabled(On);
+}
+
+bool TFmmein::BoundSetByUser() const { return IsAqua(ed1) || IsAqua(ed2); }
+
+void TFmmein::ShowRangeMessage(const QString& Text) {
+  Platform().ShowMessage(this, MessagePoint(), TMessageKind::Information,
+                         QStringLiteral("変換範囲"), Text);
+}
+
+void TFmmein::stposClick(QObject* Sender) {
+  const std::int32_t caret = Btext->SelStart();
+  const std::int32_t line = Btext->LineFromChar(caret);
+  if (Sender == stpos || Sender == Btstops) {
+    RangeCaretPos = caret;
+    RangeStart = line;
+    if (line > RangeEnd) {
+      RangeStart = 0;
+      ShowRangeMessage(QStringLiteral("Ｅｒｒｏｒ : 開始位置が終了位置より後ろになります。"));
+      return;
+    }
+    ed1->setText(StartText(line));
+    SetFieldColor(ed1, kAqua);
+  } else {
+    RangeEnd = line;
+    if (line < RangeStart) {
+      RangeEnd = Btext->LineCount() - 1;
+      ShowRangeMessage(QStringLiteral("Ｅｒｒｏｒ : 終了位置が開始位置より前になります。"));
+      return;
+    }
+    ed2->setText(EndText(line));
+    SetFieldColor(ed2, kAqua);
+  }
+  if (BoundSetByUser()) SetRangeCommands(true);
+}
+
+void TFmmein::Button1Click(QObject*) {
+  ResetRange();
+  Btext->setFocus();
+}
+
+void TFmmein::ApplyLineCountRule() {
+  const std::int32_t count = Btext->LineCount();
+  if (ed3->text() == QString::number(count)) return;
+  ed3->setText(QString::number(count));
+  RangeEnd = count - 1;
+  SetFieldColor(ed2, kSilver);
+  ed2->setText(EndText(RangeEnd));
+  // Lines deleted by hand can leave the start past the new end; a command would then add empty
+  // lines that were never there, so the start returns to the first line.
+  if (RangeStart > RangeEnd && RangeStart > 0) {
+    RangeStart = 0;
+    SetFieldColor(ed1, kSilver);
+    ed1->setText(StartText(RangeStart));
+  }
+}
+
+void TFmmein::TakeUndoCopy() {
+  // Read the text first: if it cannot be taken, the previous copy and its state stay intact.
+  const std::string text = Btext->Text();
+  A1->setEnabled(true);
+  BtRet->setEnabled(true);
+  TUpdateGuard update(*Btext);
+  UndoFileName = Filesv.FileName;
+  UndoFilterIndex = Filesv.FilterIndex;
+  UndoList->Clear();
+  UndoList->SetText(text);
+}
+
+// The lines come from the undo copy, which this step takes and which holds exactly the editor's
+// lines, so a command reads the editor's text once.
+void TFmmein::CopyLinesBeforeRange(TLightStrings& List) {
+  TakeUndoCopy();
+  ConversionRoad::CopyLinesBefore(*UndoList, CurrentRange(), List);
+}
+
+void TFmmein::CopyLinesAfterRange(TLightStrings& List) {
+  ConversionRoad::CopyLinesAfter(*UndoList, Btext->LineCount(), CurrentRange(), List);
+}
+
+void TFmmein::ConvertRange(const ConversionRoad::LineRule& Rule, const TRoadOptions& Options) {
+  WorkList->Clear();
+  std::optional<TBusyCursor> busy;
+  std::optional<TUpdateGuard> update;
+  if (Options.Busy) {
+    busy.emplace(*this);
+    update.emplace(*Btext);
+  }
+  bool done = false;
+  const auto finish = qScopeGuard([&] {
+    if (!done && Options.ResetRangeOnFailure) ResetRange();
+    update.reset();
+    WorkList->Clear();
+    busy.reset();
+    Btext->SetSelStart(Options.CaretAfter);
+  });
+  CopyLinesBeforeRange(*WorkList);
+  ConversionRoad::ConvertLines(*UndoList, CurrentRange(), Rule, *WorkList);
+  CopyLinesAfterRange(*WorkList);
+  Btext->SetText(WorkList->GetText());
+  ResetRange();
+  done = true;
+}
+
+void TFmmein::N46Click(QObject* Sender) {
+  if (!BoundSetByUser()) {
+    ShowRangeMessage(QStringLiteral("範囲が設定されていません"));
+    return;
+  }
+  if (Sender == N46) {
+    SaveRange();
+  } else {
+    DeleteRange();
+  }
+}
+
+void TFmmein::SaveRange() {
+  WorkList->Clear();
+  const auto clear = qScopeGuard([this] { WorkList->Clear(); });
+  TLightStrings document;
+  document.SetText(Btext->Text());
+  ConversionRoad::ConvertLines(document, CurrentRange(),
+                               [](std::string_view line, TLightStrings& out) { out.Add(line); },
+                               *WorkList);
+  if (Filesv.Execute(this)) WorkList->SaveToFile(QFile::encodeName(Filesv.FileName).toStdString());
+}
+
+void TFmmein::DeleteRange() {
+  ConvertRange([](std::string_view, TLightStrings&) {},
+               {.Busy = true, .ResetRangeOnFailure = true, .CaretAfter = RangeCaretPos});
+}
+
+void TFmmein::A1Click(QObject*) {
+  TBusyCursor busy(*this);
+  const auto finish = qScopeGuard([this] { ResetRange(); });
+  Btext->ClearText();
+  Btext->SetText(UndoList->GetText());
+  UndoList->Clear();
+  Btext->SetSelStart(0);
+  A1->setEnabled(false);
+  BtRet->setEnabled(false);
+  Filesv.FileName = UndoFileName;
+  Filesv.FilterIndex = UndoFilterIndex;
+  Bar->SetPanelText(0, UndoFileName);
+}

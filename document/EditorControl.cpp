@@ -1,0 +1,135 @@
+// The editor control over QPlainTextEdit.
+#include "document/EditorControl.h"
+
+#include <QFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+
+#include "document/FileIO.h"
+#include "document/QtText.h"
+
+namespace {
+
+std::string_view UpToFirstNul(std::string_view bytes) {
+  return bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
+}
+
+}  // namespace
+
+TEditorControl::TEditorControl(QWidget* parent) : QPlainTextEdit(parent) {
+  setLineWrapMode(QPlainTextEdit::NoWrap);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  connect(this, &QPlainTextEdit::textChanged, this, &TEditorControl::TextChanged);
+}
+
+std::string TEditorControl::Text() const { return QtText::EncodeFromEditor(toPlainText()); }
+
+void TEditorControl::SetText(std::string_view bytes) {
+  const QString text = QtText::DecodeForEditor(UpToFirstNul(bytes));
+  setPlainText(text);
+  SetModified(true);
+}
+
+void TEditorControl::ClearText() {
+  const bool modified = Modified();
+  clear();
+  SetModified(modified);
+}
+
+std::int32_t TEditorControl::LineCount() const {
+  const QTextDocument* doc = document();
+  const int blocks = doc->blockCount();
+  return doc->lastBlock().length() <= 1 ? blocks - 1 : blocks;
+}
+
+std::string TEditorControl::Line(std::int32_t i) const {
+  const QTextBlock block = document()->findBlockByNumber(i);
+  return block.isValid() ? QtText::EncodeFromEditor(block.text()) : std::string();
+}
+
+void TEditorControl::AppendLines(std::string_view bytes) {
+  const bool endsWithBreak = document()->lastBlock().length() <= 1;
+  QString text = QtText::DecodeForEditor(UpToFirstNul(bytes));
+  if (endsWithBreak) {
+    text += QLatin1Char('\n');
+  } else {
+    text.prepend(QLatin1Char('\n'));
+  }
+  // A merged file is not typing: keep it out of the editor's own undo history.
+  document()->setUndoRedoEnabled(false);
+  QTextCursor cursor(document());
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(text);
+  document()->setUndoRedoEnabled(true);
+  SetModified(true);
+}
+
+void TEditorControl::BeginUpdate() {
+  if (updateDepth_++ == 0) viewport()->setUpdatesEnabled(false);
+}
+
+void TEditorControl::EndUpdate() {
+  if (updateDepth_ == 0) return;
+  if (--updateDepth_ > 0) return;
+  viewport()->setUpdatesEnabled(true);
+  viewport()->update();
+  emit Changed();
+}
+
+std::int32_t TEditorControl::SelStart() const { return textCursor().selectionStart(); }
+
+void TEditorControl::SetSelStart(std::int32_t offset) {
+  QTextCursor cursor = textCursor();
+  cursor.setPosition(std::clamp(offset, 0, TextLength()));
+  setTextCursor(cursor);
+  ensureCursorVisible();
+}
+
+std::int32_t TEditorControl::LineFromChar(std::int32_t offset) const {
+  const QTextBlock block = document()->findBlock(std::clamp(offset, 0, TextLength()));
+  return block.isValid() ? block.blockNumber() : 0;
+}
+
+std::int32_t TEditorControl::LineIndex(std::int32_t line) const {
+  if (line == -1) line = textCursor().blockNumber();
+  const QTextBlock block = document()->findBlockByNumber(line);
+  return block.isValid() ? block.position() : -1;
+}
+
+std::int32_t TEditorControl::TextLength() const { return document()->characterCount() - 1; }
+
+QString TEditorControl::SelectedText() const {
+  QString text = textCursor().selectedText();
+  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  return text;
+}
+
+bool TEditorControl::Modified() const { return document()->isModified(); }
+
+void TEditorControl::SetModified(bool modified) { document()->setModified(modified); }
+
+bool TEditorControl::WordWrap() const { return lineWrapMode() != QPlainTextEdit::NoWrap; }
+
+void TEditorControl::SetWordWrap(bool on) {
+  setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+QColor TEditorControl::Color() const { return palette().color(QPalette::Base); }
+
+void TEditorControl::SetColor(const QColor& color) {
+  QPalette colours = palette();
+  colours.setColor(QPalette::Base, color);
+  setPalette(colours);
+}
+
+void TEditorControl::SaveToFile(const QString& fileName) const {
+  FileIO::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), Text());
+}
+
+void TEditorControl::TextChanged() {
+  if (updateDepth_ == 0) emit Changed();
+}

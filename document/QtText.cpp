@@ -1,0 +1,81 @@
+// CP932 bytes to QString and back.
+#include "document/QtText.h"
+
+#include "document/Cp932Codec.h"
+
+namespace {
+
+std::u16string_view UnitsOf(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+QString Describe(QChar character, char32_t codePoint) {
+  const QString shown = codePoint > 0xFFFF ? QString::fromUcs4(&codePoint, 1) : QString(character);
+  return QStringLiteral("「%1」(U+%2)")
+      .arg(shown, QString::number(static_cast<uint>(codePoint), 16).toUpper().rightJustified(4, '0'));
+}
+
+template <class Decoder>
+QString DecodeWith(std::string_view bytes, Decoder decode) {
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  const std::size_t units = decode(bytes, reinterpret_cast<char16_t*>(text.data()));
+  text.truncate(static_cast<qsizetype>(units));
+  return text;
+}
+
+}  // namespace
+
+EUnmappableText::EUnmappableText(QChar character, char32_t codePoint, int line, int column)
+    : EKorvaneError(QStringLiteral("%1 行 %2 列の文字 %3 は Shift-JIS で表せないため、"
+                                   "文書に使えません。その文字を削除するか置き換えてください。")
+                        .arg(line)
+                        .arg(column)
+                        .arg(Describe(character, codePoint))
+                        .toStdString()),
+      CodePoint(codePoint),
+      Line(line),
+      Column(column) {}
+
+namespace QtText {
+
+QString FromCp932(std::string_view bytes) {
+  return DecodeWith(bytes, [](std::string_view b, char16_t* out) { return Cp932::Decode(b, out); });
+}
+
+std::string ToCp932Lossy(const QString& text) {
+  std::string bytes;
+  std::u16string_view rest = UnitsOf(text);
+  for (;;) {
+    const std::size_t stop = Cp932::Encode(rest, bytes);
+    if (stop == Cp932::npos) return bytes;
+    bytes += '?';
+    const bool pair = QChar::isHighSurrogate(rest[stop]) && stop + 1 < rest.size() &&
+                      QChar::isLowSurrogate(rest[stop + 1]);
+    rest.remove_prefix(stop + (pair ? 2 : 1));
+  }
+}
+
+QString DecodeForEditor(std::string_view bytes) {
+  return DecodeWith(bytes, [](std::string_view b, char16_t* out) {
+    return Cp932::DecodeForEditor(b, out);
+  });
+}
+
+std::string EncodeFromEditor(const QString& text) {
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(text.size()) * 2);
+  const std::size_t stop = Cp932::EncodeFromEditor(UnitsOf(text), bytes);
+  if (stop == Cp932::npos) return bytes;
+
+  const auto at = static_cast<qsizetype>(stop);
+  const QChar character = text.at(at);
+  char32_t codePoint = character.unicode();
+  if (character.isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()) {
+    codePoint = QChar::surrogateToUcs4(character, text.at(at + 1));
+  }
+  const qsizetype lineStart = at == 0 ? 0 : text.lastIndexOf(QLatin1Char('\n'), at - 1) + 1;
+  const int line = static_cast<int>(text.left(at).count(QLatin1Char('\n'))) + 1;
+  throw EUnmappableText(character, codePoint, line, static_cast<int>(at - lineStart) + 1);
+}
+
+}  // namespace QtText

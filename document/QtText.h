@@ -1,0 +1,34 @@
+// CP932 bytes to QString and back at the edges of the window layer: the editor, names and
+// texts shown to the user.
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+#include "document/Failures.h"
+
+// Text holds a character that CP932 cannot store, so it cannot become document bytes.
+class EUnmappableText : public EKorvaneError {
+ public:
+  EUnmappableText(QChar character, char32_t codePoint, int line, int column);
+  char32_t CodePoint;
+  int Line;    // 1-based
+  int Column;  // 1-based
+};
+
+namespace QtText {
+
+// Lossless decoding: undecodable bytes become escape units that encode back to them.
+[[nodiscard]] QString FromCp932(std::string_view bytes);
+// CP932 bytes of text; a character that CP932 cannot hold becomes '?'. For names that go
+// into the document or are measured in bytes.
+[[nodiscard]] std::string ToCp932Lossy(const QString& text);
+
+// The editor's forms: CR LF, CR and LF become line breaks; a line break becomes CR LF.
+[[nodiscard]] QString DecodeForEditor(std::string_view bytes);
+// Throws EUnmappableText, naming the first character CP932 cannot hold and where it stands.
+[[nodiscard]] std::string EncodeFromEditor(const QString& text);
+
+}  // namespace QtText

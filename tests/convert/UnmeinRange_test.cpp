@@ -1,0 +1,307 @@
+// The conversion range in the window: setting bounds from the caret, the range row, range save
+// and delete, undo, the line-count rule, and the common road every command takes.
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/Globals.h"
+#include "app/StatusBar.h"
+#include "document/EditorControl.h"
+#include "tests/support/WindowFixture.h"
+
+namespace {
+
+const QColor kSilver(192, 192, 192);
+const QColor kAqua(0, 255, 255);
+
+QByteArray Numbered(int from, int to) {
+  QByteArray text;
+  for (int i = from; i <= to; ++i) text += "line" + QByteArray::number(i) + "\r\n";
+  return text;
+}
+
+void Upper(std::string_view line, TLightStrings& out) {
+  std::string upper(line);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  out.Add(upper);
+}
+
+}  // namespace
+
+class UnmeinRangeTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void resetAfterLoad();
+  void emptyDocumentRange();
+  void setStartAndEndFromTheCaret();
+  void boundsThatCrossAreRefused_data();
+  void boundsThatCrossAreRefused();
+  void rangeCommandsWithoutBoundTellTheUser_data();
+  void rangeCommandsWithoutBoundTellTheUser();
+  void deleteOneLineRange();
+  void deleteLinesThreeToFiveThenUndo();
+  void saveRangeWritesOnlyItsLines();
+  void typingKeepsStartMovesEnd();
+  void deletingLinesByHandBringsStartBack();
+  void roadConvertsOnlyTheRange();
+  void roadFailureKeepsTextAndRestoresWindow();
+  void resetButton();
+};
+
+void UnmeinRangeTest::resetAfterLoad() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  TFmmein& fm = fx.Form();
+  QCOMPARE(fm.ed1->text(), QStringLiteral("開始位置 : 1"));
+  QCOMPARE(fm.ed2->text(), QStringLiteral("終了位置 : 10"));
+  QCOMPARE(fm.ed3->text(), QStringLiteral("10"));
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed1), kSilver);
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed2), kSilver);
+  QCOMPARE(RangeStart, 0);
+  QCOMPARE(RangeEnd, 9);
+  for (const char* name : {"N46", "N42", "N49"}) QVERIFY(!fx.Action(name)->isEnabled());
+  QVERIFY(fx.Action("Btcut")->isEnabled());  // it is also one of the document commands
+}
+
+void UnmeinRangeTest::emptyDocumentRange() {
+  TWindowFixture fx;
+  fx.Trigger("New1");
+  QCOMPARE(RangeEnd, 0);
+  QCOMPARE(fx.Form().ed2->text(), QStringLiteral("終了位置 : 1"));
+  QCOMPARE(fx.Form().ed3->text(), QStringLiteral("0"));
+}
+
+void UnmeinRangeTest::setStartAndEndFromTheCaret() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  TFmmein& fm = fx.Form();
+  fx.CaretToLine(3);
+  fm.Btext->SetSelStart(fm.Btext->SelStart() + 2);
+  fx.Trigger("Btstops");
+  QCOMPARE(RangeStart, 3);
+  QCOMPARE(fm.RangeCaretPos, fm.Btext->LineIndex(3) + 2);
+  QCOMPARE(fm.ed1->text(), QStringLiteral("開始位置 : 4"));
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed1), kAqua);
+  for (const char* name : {"N46", "N42", "N49", "Btcut"}) QVERIFY(fx.Action(name)->isEnabled());
+  fx.CaretToLine(3);
+  fx.Trigger("edpos");  // a one-line range is allowed
+  QCOMPARE(RangeEnd, 3);
+  QCOMPARE(fm.ed2->text(), QStringLiteral("終了位置 : 4"));
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed2), kAqua);
+  QVERIFY(fx.Platform().Messages.isEmpty());
+}
+
+void UnmeinRangeTest::boundsThatCrossAreRefused_data() {
+  QTest::addColumn<QByteArray>("first");
+  QTest::addColumn<int>("firstLine");
+  QTest::addColumn<QByteArray>("second");
+  QTest::addColumn<int>("secondLine");
+  QTest::addColumn<QString>("message");
+  QTest::addColumn<int>("start");
+  QTest::addColumn<int>("end");
+  QTest::newRow("start after the end") << QByteArray("Btends") << 2 << QByteArray("Btstops") << 4
+                                       << "Ｅｒｒｏｒ : 開始位置が終了位置より後ろになります。"
+                                       << 0 << 2;
+  QTest::newRow("end before the start") << QByteArray("stpos") << 4 << QByteArray("edpos") << 1
+                                        << "Ｅｒｒｏｒ : 終了位置が開始位置より前になります。"
+                                        << 4 << 9;
+}
+
+void UnmeinRangeTest::boundsThatCrossAreRefused() {
+  QFETCH(QByteArray, first);
+  QFETCH(int, firstLine);
+  QFETCH(QByteArray, second);
+  QFETCH(int, secondLine);
+  QFETCH(QString, message);
+  QFETCH(int, start);
+  QFETCH(int, end);
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  TFmmein& fm = fx.Form();
+  fx.CaretToLine(firstLine);
+  fx.Trigger(first.constData());
+  const QString ed1Before = fm.ed1->text();
+  const QString ed2Before = fm.ed2->text();
+  fx.CaretToLine(secondLine);
+  fx.Trigger(second.constData());
+  QCOMPARE(fx.Platform().MessageTexts(), QStringList{message});
+  QCOMPARE(fx.Platform().Messages[0].At, fm.MessagePoint());
+  QCOMPARE(RangeStart, start);
+  QCOMPARE(RangeEnd, end);
+  QCOMPARE(fm.ed1->text(), ed1Before);
+  QCOMPARE(fm.ed2->text(), ed2Before);
+}
+
+void UnmeinRangeTest::rangeCommandsWithoutBoundTellTheUser_data() {
+  QTest::addColumn<QByteArray>("command");
+  for (const char* name : {"Btcut", "N46", "N42", "N49"}) QTest::newRow(name) << QByteArray(name);
+}
+
+void UnmeinRangeTest::rangeCommandsWithoutBoundTellTheUser() {
+  QFETCH(QByteArray, command);
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  fx.Action(command.constData())->setEnabled(true);  // enabled or not, the colour test guards
+  fx.Trigger(command.constData());
+  QCOMPARE(fx.Platform().MessageTexts(), QStringList{QStringLiteral("範囲が設定されていません")});
+  QCOMPARE(fx.Text(), Numbered(1, 10));
+  QVERIFY(fx.Platform().Dialogs.size() == 1);  // only the open dialog ran
+}
+
+void UnmeinRangeTest::deleteOneLineRange() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  fx.CaretToLine(4);
+  fx.Trigger("stpos");
+  fx.Trigger("edpos");
+  fx.Trigger("N49");
+  QCOMPARE(fx.Text(), Numbered(1, 4) + Numbered(6, 10));
+}
+
+void UnmeinRangeTest::deleteLinesThreeToFiveThenUndo() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  TFmmein& fm = fx.Form();
+  fx.CaretToLine(2);
+  fm.Btext->SetSelStart(fm.Btext->SelStart() + 1);
+  const int savedCaret = fm.Btext->SelStart();
+  fx.Trigger("Btstops");
+  fx.CaretToLine(4);
+  fx.Trigger("Btends");
+  fm.Filesv.FilterIndex = 2;
+  fx.Trigger("Btcut");
+  QCOMPARE(fx.Text(), Numbered(1, 2) + Numbered(6, 10));
+  QCOMPARE(fm.Btext->SelStart(), savedCaret);
+  QCOMPARE(RangeStart, 0);
+  QCOMPARE(RangeEnd, 6);
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed1), kSilver);
+  QVERIFY(fx.Action("A1")->isEnabled() && fx.Action("BtRet")->isEnabled());
+  QVERIFY(fm.Btext->Modified());
+  QVERIFY(!fx.Platform().Busy);
+
+  fm.Filesv.FileName = QStringLiteral("/elsewhere/other.txt");
+  fm.Filesv.FilterIndex = 7;
+  fm.Bar->SetPanelText(0, QStringLiteral("other"));
+  fx.Trigger("BtRet");
+  QCOMPARE(fx.Text(), Numbered(1, 10));
+  QCOMPARE(fm.Filesv.FileName, fx.FilePath(QStringLiteral("ten.txt")));
+  QCOMPARE(fm.Filesv.FilterIndex, 2);
+  QCOMPARE(fm.Bar->PanelText(0), fx.FilePath(QStringLiteral("ten.txt")));
+  QCOMPARE(fm.Btext->SelStart(), 0);
+  QVERIFY(!fx.Action("A1")->isEnabled() && !fx.Action("BtRet")->isEnabled());
+  QCOMPARE(fm.UndoList->Count(), 0);
+  QCOMPARE(RangeEnd, 9);
+}
+
+void UnmeinRangeTest::saveRangeWritesOnlyItsLines() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  TFmmein& fm = fx.Form();
+  fx.CaretToLine(7);
+  fx.Trigger("stpos");
+  const QString target = fx.FilePath(QStringLiteral("part.lst"));
+  fx.ChooseFile(target, 2);
+  fx.Trigger("N46");
+  QCOMPARE(TWindowFixture::Read(target), Numbered(8, 10));
+  QCOMPARE(fx.Text(), Numbered(1, 10));
+  QCOMPARE(RangeStart, 7);
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed1), kAqua);
+  QCOMPARE(fm.Filesv.FileName, target);  // proposed for the next save
+  QCOMPARE(fm.WorkList->Count(), 0);
+  QVERIFY(!fx.Action("A1")->isEnabled());
+
+  fx.CancelDialog();
+  fx.Trigger("N46");
+  QCOMPARE(TWindowFixture::Read(target), Numbered(8, 10));
+}
+
+void UnmeinRangeTest::typingKeepsStartMovesEnd() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  TFmmein& fm = fx.Form();
+  fx.CaretToLine(3);
+  fx.Trigger("stpos");
+  fx.CaretToLine(5);
+  fx.Trigger("edpos");
+  QTest::keyClick(fm.Btext, Qt::Key_Return);
+  QCOMPARE(fm.ed3->text(), QStringLiteral("11"));
+  QCOMPARE(RangeEnd, 10);
+  QCOMPARE(fm.ed2->text(), QStringLiteral("終了位置 : 11"));
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed2), kSilver);
+  QCOMPARE(RangeStart, 3);
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed1), kAqua);
+}
+
+// Lines deleted by hand must not leave the start past the end, or the next command would add
+// empty lines to the document.
+void UnmeinRangeTest::deletingLinesByHandBringsStartBack() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  TFmmein& fm = fx.Form();
+  fx.CaretToLine(8);
+  fx.Trigger("stpos");
+  QTextCursor cursor(fm.Btext->document());
+  cursor.setPosition(fm.Btext->LineIndex(3));
+  cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+  cursor.removeSelectedText();
+  QCOMPARE(fm.Btext->LineCount(), 3);
+  QCOMPARE(RangeEnd, 2);
+  QCOMPARE(RangeStart, 0);
+  QCOMPARE(fm.ed1->text(), QStringLiteral("開始位置 : 1"));
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed1), kSilver);
+  fm.ConvertRange(Upper, {});
+  QCOMPARE(fx.Text(), QByteArray("LINE1\r\nLINE2\r\nLINE3\r\n"));
+}
+
+void UnmeinRangeTest::roadConvertsOnlyTheRange() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 4)));
+  TFmmein& fm = fx.Form();
+  fx.CaretToLine(1);
+  fx.Trigger("stpos");
+  fx.CaretToLine(2);
+  fx.Trigger("edpos");
+  fm.ConvertRange(Upper, {});
+  QCOMPARE(fx.Text(), QByteArray("line1\r\nLINE2\r\nLINE3\r\nline4\r\n"));
+  QVERIFY(fm.Btext->Modified());  // a rewritten document asks before it is thrown away
+  QCOMPARE(fm.UndoList->GetText(), Numbered(1, 4).toStdString());
+  QCOMPARE(RangeStart, 0);
+  QCOMPARE(RangeEnd, 3);
+  QCOMPARE(fx.Platform().CursorChanges.mid(2), (QList<bool>{true, false}));
+  for (const char* name : {"N46", "N42", "N49", "Btcut"}) QVERIFY(!fx.Action(name)->isEnabled());
+  QCOMPARE(fm.WorkList->Count(), 0);
+}
+
+void UnmeinRangeTest::roadFailureKeepsTextAndRestoresWindow() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 3)));
+  TFmmein& fm = fx.Form();
+  fm.Btext->moveCursor(QTextCursor::End);
+  fm.Btext->insertPlainText(QStringLiteral("é"));  // no Shift-JIS form
+  fx.CaretToLine(1);
+  fx.Trigger("stpos");
+  fx.Trigger("Btcut");
+  QCOMPARE(fx.Platform().Messages.size(), 1);
+  QVERIFY(fx.Platform().Messages[0].Text.contains(QStringLiteral("U+00E9")));
+  QVERIFY(fx.Platform().Messages[0].Text.contains(QStringLiteral("4 行 1 列")));
+  QCOMPARE(fm.Btext->toPlainText(), QStringLiteral("line1\nline2\nline3\né"));
+  QVERIFY(!fx.Platform().Busy);
+  QVERIFY(!fx.Action("A1")->isEnabled());  // no copy was taken, so there is nothing to undo
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed1), kSilver);
+}
+
+void UnmeinRangeTest::resetButton() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  TFmmein& fm = fx.Form();
+  fx.CaretToLine(5);
+  fx.Trigger("stpos");
+  fm.Button1->click();
+  QCOMPARE(RangeStart, 0);
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed1), kSilver);
+  QVERIFY(!fx.Action("Btcut")->isEnabled());
+}
+
+QTEST_MAIN(UnmeinRangeTest)
+#include "UnmeinRange_test.moc"

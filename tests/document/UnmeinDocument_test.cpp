@@ -1,0 +1,256 @@
+// The document's life: start-up with a file, New, Save, Close, Exit and the question asked
+// before unsaved work is thrown away.
+#include <QAction>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QTest>
+
+#include <sys/stat.h>
+
+#include "app/Globals.h"
+#include "app/StatusBar.h"
+#include "document/EditorControl.h"
+#include "tests/support/WindowFixture.h"
+
+namespace {
+const QString kExitQuestion =
+    QStringLiteral("編集済み文書が保存されていません。プログラムを終了してよろしいですか。");
+const QString kCloseQuestion =
+    QStringLiteral("編集済み文書が保存されていません。文書を破棄してよろしいですか。");
+}  // namespace
+
+class UnmeinDocumentTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void startUpOpensTheCommandLineFile();
+  void startUpWithAMissingFileEndsWithoutDocument();
+  void newKeepsTypedTextAsUnchangedDocument();
+  void exitWithUnchangedDocumentAsksNothing();
+  void exitAfterAppendAsksUntilYes();
+  void guardAsksAtMostOnce_data();
+  void guardAsksAtMostOnce();
+  void closingTheFrameAsksToo();
+  void saveWritesTextAndClearsFlags_data();
+  void saveWritesTextAndClearsFlags();
+  void failedSaveKeepsOldFileAndFlags();
+  void closeAfterSaveReturnsToNoDocument();
+  void cancelledCloseKeepsEverything();
+};
+
+void UnmeinDocumentTest::startUpOpensTheCommandLineFile() {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("start.txt"));
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write("s\r\n");
+  file.close();
+  TWindowFixture fx({path});
+  QCOMPARE(fx.Text(), QByteArray("s\r\n"));
+  QVERIFY(fx.Form().HasDocument);
+  QVERIFY(!fx.Form().Btext->Modified());
+  QVERIFY(!fx.Action("Fopen")->isEnabled());
+}
+
+void UnmeinDocumentTest::startUpWithAMissingFileEndsWithoutDocument() {
+  TWindowFixture fx({QStringLiteral("/no/such/file.txt")});
+  QCOMPARE(fx.Platform().MessageTexts(), QStringList{QStringLiteral("ﾌｧｲﾙが見つかりません")});
+  TFmmein& fm = fx.Form();
+  QVERIFY(!fm.HasDocument);
+  QVERIFY(fx.Action("Fopen")->isEnabled());
+  QVERIFY(fm.BottomGap > 0);  // the rest of start-up ran
+  QVERIFY(QFile::exists(MemoClipPath));
+}
+
+void UnmeinDocumentTest::newKeepsTypedTextAsUnchangedDocument() {
+  TWindowFixture fx;
+  TFmmein& fm = fx.Form();
+  QTest::keyClicks(fm.Btext, QStringLiteral("typed"));
+  QVERIFY(fm.Btext->Modified());
+  fx.Trigger("New1");
+  QCOMPARE(fx.Text(), QByteArray("typed"));
+  QVERIFY(!fm.Btext->Modified());
+  QVERIFY(fm.HasDocument);
+  QCOMPARE(fm.Bar->PanelText(0), QStringLiteral("  新規文書"));
+  QCOMPARE(fm.Bar->PanelWidth(0), 48);
+  QCOMPARE(fm.Filesv.FileName, QStringLiteral("新規文書.txt"));
+  QVERIFY(!fx.Action("Make")->isEnabled());
+  QVERIFY(fx.Action("Fsave")->isEnabled());
+}
+
+void UnmeinDocumentTest::exitWithUnchangedDocumentAsksNothing() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  fx.Form().show();
+  fx.Trigger("prgend");
+  QVERIFY(fx.Platform().Questions.isEmpty());
+  QVERIFY(!fx.Form().isVisible());
+}
+
+void UnmeinDocumentTest::exitAfterAppendAsksUntilYes() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  fx.ChooseFile(fx.Write(QStringLiteral("b.txt"), "b\r\n"));
+  fx.Trigger("Fappend");
+  TFmmein& fm = fx.Form();
+  fm.show();
+  fx.Platform().Answers = {TAnswer::No};
+  fx.Trigger("Exit1");
+  QVERIFY(fm.isVisible());
+  QVERIFY(fm.Appended);
+  QCOMPARE(fx.Platform().Questions.size(), 1);
+  QCOMPARE(fx.Platform().Questions[0].Text, kExitQuestion);
+  QCOMPARE(fx.Platform().Questions[0].Title, QStringLiteral("警告"));
+  QCOMPARE(fx.Platform().Questions[0].At, fm.PromptPoint());
+  fx.Platform().Answers = {TAnswer::Yes};
+  fx.Trigger("Exit1");
+  QCOMPARE(fx.Platform().Questions.size(), 2);  // a yes to Appended clears Modified: one question
+  QVERIFY(!fm.isVisible());
+}
+
+void UnmeinDocumentTest::guardAsksAtMostOnce_data() {
+  QTest::addColumn<bool>("appended");
+  QTest::addColumn<bool>("modified");
+  QTest::addColumn<QList<TAnswer>>("answers");
+  QTest::addColumn<int>("questions");
+  QTest::addColumn<bool>("closed");
+  QTest::newRow("modified, yes") << false << true << QList<TAnswer>{TAnswer::Yes} << 1 << true;
+  QTest::newRow("modified, cancel") << false << true << QList<TAnswer>{TAnswer::Cancel} << 1
+                                    << false;
+  QTest::newRow("both, yes once") << true << true << QList<TAnswer>{TAnswer::Yes} << 1 << true;
+  QTest::newRow("both, no") << true << true << QList<TAnswer>{TAnswer::No} << 1 << false;
+  QTest::newRow("neither") << false << false << QList<TAnswer>{} << 0 << true;
+}
+
+void UnmeinDocumentTest::guardAsksAtMostOnce() {
+  QFETCH(bool, appended);
+  QFETCH(bool, modified);
+  QFETCH(QList<TAnswer>, answers);
+  QFETCH(int, questions);
+  QFETCH(bool, closed);
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  TFmmein& fm = fx.Form();
+  fm.Appended = appended;
+  fm.Btext->SetModified(modified);
+  fx.Platform().Answers.assign(answers.begin(), answers.end());
+  fx.Trigger("Fclose");
+  QCOMPARE(fx.Platform().Questions.size(), questions);
+  for (const auto& question : fx.Platform().Questions) QCOMPARE(question.Text, kCloseQuestion);
+  QCOMPARE(!fm.HasDocument, closed);
+  if (!closed) {
+    QCOMPARE(fm.Appended, appended);
+    QCOMPARE(fm.Btext->Modified(), modified);
+    QCOMPARE(fx.Text(), QByteArray("a\r\n"));
+  }
+}
+
+void UnmeinDocumentTest::closingTheFrameAsksToo() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  TFmmein& fm = fx.Form();
+  fm.show();
+  QTest::keyClicks(fm.Btext, QStringLiteral("x"));
+  fx.Platform().Answers = {TAnswer::Cancel};
+  QVERIFY(!fm.close());
+  QCOMPARE(fx.Platform().Questions.size(), 1);
+  QCOMPARE(fx.Platform().Questions[0].Text, kExitQuestion);
+  fx.Platform().Answers = {TAnswer::Yes};
+  QVERIFY(fm.close());
+}
+
+void UnmeinDocumentTest::saveWritesTextAndClearsFlags_data() {
+  QTest::addColumn<int>("filterIndex");
+  QTest::addColumn<QString>("name");
+  QTest::newRow("text") << 1 << "out.txt";
+  QTest::newRow("address list") << 2 << "out.lst";
+  QTest::newRow("HTML writes the same plain text") << 6 << "out.html";
+}
+
+void UnmeinDocumentTest::saveWritesTextAndClearsFlags() {
+  QFETCH(int, filterIndex);
+  QFETCH(QString, name);
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  fx.ChooseFile(fx.Write(QStringLiteral("b.txt"), Sjis(QStringLiteral("表示\r\n"))));
+  fx.Trigger("Fappend");
+  const QString target = fx.FilePath(name);
+  fx.ChooseFile(target, filterIndex);
+  fx.Trigger("S1");
+  QCOMPARE(TWindowFixture::Read(target), Sjis(QStringLiteral("a\r\n表示\r\n\r\n")));
+  TFmmein& fm = fx.Form();
+  QVERIFY(!fm.Appended);
+  QVERIFY(!fm.Btext->Modified());
+  QCOMPARE(fm.Filesv.FilterIndex, filterIndex);
+  const auto& request = fx.Platform().Dialogs.last().Request;
+  QCOMPARE(request.Title, QStringLiteral("ファイルを保存"));
+  QVERIFY(request.ConfirmOverwrite);
+  QCOMPARE(request.FileName, fx.FilePath(QStringLiteral("b.txt")));
+  QCOMPARE(request.Filters.size(), 7);
+  QCOMPARE(request.Filters[5].Caption, QStringLiteral("HTML(*.html)"));
+}
+
+void UnmeinDocumentTest::failedSaveKeepsOldFileAndFlags() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  fx.ChooseFile(fx.Write(QStringLiteral("b.txt"), "b\r\n"));
+  fx.Trigger("Fappend");
+  const QString missingFolder = fx.FilePath(QStringLiteral("no/out.txt"));
+  fx.ChooseFile(missingFolder);
+  fx.Trigger("Fsave");
+  TFmmein& fm = fx.Form();
+  QCOMPARE(fx.Platform().Messages.size(), 1);
+  QVERIFY(fx.Platform().Messages[0].Text.startsWith(QStringLiteral("ﾌｧｲﾙ ") + missingFolder +
+                                                    QStringLiteral(" を作成できません")));
+  QVERIFY(fm.Appended);
+  QVERIFY(fm.Btext->Modified());
+
+  // A typed character that Shift-JIS cannot hold stops the save before the old file is touched.
+  const QString existing = fx.Write(QStringLiteral("keep.txt"), "old\r\n");
+  fm.Btext->moveCursor(QTextCursor::End);
+  fm.Btext->insertPlainText(QStringLiteral("😀"));
+  fx.ChooseFile(existing);
+  fx.Trigger("Fsave");
+  QCOMPARE(TWindowFixture::Read(existing), QByteArray("old\r\n"));
+  QVERIFY(fx.Platform().Messages.last().Text.contains(QStringLiteral("U+1F600")));
+  QVERIFY(fm.Btext->Modified());
+}
+
+void UnmeinDocumentTest::closeAfterSaveReturnsToNoDocument() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\nb\r\n"));
+  TFmmein& fm = fx.Form();
+  fm.Btext->SetSelStart(3);
+  fx.Trigger("stpos");
+  fx.ChooseFile(fx.FilePath(QStringLiteral("saved.txt")));
+  fx.Trigger("Fsave");
+  fx.Trigger("Close1");
+  QVERIFY(fx.Platform().Questions.isEmpty());
+  QVERIFY(!fm.HasDocument);
+  QCOMPARE(fx.Text(), QByteArray());
+  QCOMPARE(fm.Btext->Color(), fm.palette().color(QPalette::Button));
+  QCOMPARE(fm.Bar->PanelText(0), QString());
+  QCOMPARE(fm.Bar->PanelWidth(0), 300);
+  QVERIFY(fm.ed1->text().isEmpty() && fm.ed2->text().isEmpty() && fm.ed3->text().isEmpty());
+  QCOMPARE(TWindowFixture::FieldColor(fm.ed1), QColor(192, 192, 192));
+  QCOMPARE(RangeStart, 0);
+  QCOMPARE(fm.RangeCaretPos, 0);
+  QVERIFY(fm.Fileop.FileName.isEmpty() && fm.Filesv.FileName.isEmpty());
+  QVERIFY(fx.Action("Fopen")->isEnabled() && fx.Action("New1")->isEnabled());
+  QVERIFY(!fx.Action("Fsave")->isEnabled() && !fx.Action("BtRet")->isEnabled());
+  QVERIFY(!fx.Action("A1")->isEnabled());
+}
+
+void UnmeinDocumentTest::cancelledCloseKeepsEverything() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  TFmmein& fm = fx.Form();
+  QTest::keyClicks(fm.Btext, QStringLiteral("z"));
+  fx.Platform().Answers = {TAnswer::No};
+  fx.Trigger("Fclose");
+  QVERIFY(fm.HasDocument);
+  QVERIFY(fm.Btext->Modified());
+  QCOMPARE(fx.Text(), QByteArray("za\r\n"));
+}
+
+QTEST_MAIN(UnmeinDocumentTest)
+#include "UnmeinDocument_test.moc"

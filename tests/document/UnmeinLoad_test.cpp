@@ -1,0 +1,322 @@
+// Loading and merging in the window: Open, Append, a dropped list, the three readers, the
+// bookkeeping after a load, and every failure path.
+#include <QAction>
+#include <QLineEdit>
+#include <QTest>
+
+#include "app/StatusBar.h"
+#include "document/EditorControl.h"
+#include "tests/support/WindowFixture.h"
+
+namespace {
+const QString kHtmlLostMessage = QStringLiteral(
+    "は保存の途中でした。処理により当該ファイルは失われたため、再度保存を実行してください。");
+}
+
+class UnmeinLoadTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void openSetsTheDocumentAndTheOpenState();
+  void openThenAppendAddsOneEmptyLine();
+  void appendAfterALineWithoutBreak();
+  void appendSwitchesWrapOff();
+  void readersByExtension_data();
+  void readersByExtension();
+  void shortcutNameOptionAndSaveName();
+  void mergeOnEmptyWindow_data();
+  void mergeOnEmptyWindow();
+  void mergeOnADocumentAppendsDirectly();
+  void failedMergeLeavesTheDocument();
+  void htmlThatCannotBeOpenedIsTold();
+  void failuresOfOpenAndAppend_data();
+  void failuresOfOpenAndAppend();
+  void cancelledDialogDoesNothing();
+  void cutTextIsTold_data();
+  void cutTextIsTold();
+  void undecodableBytesSurviveOpenAndSave();
+  void namesWithBlanksAndNonAsciiCharacters();
+  void openedNameInStatusBar();
+};
+
+void UnmeinLoadTest::openSetsTheDocumentAndTheOpenState() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ab.txt"), "a\r\nb\r\n"));
+  TFmmein& fm = fx.Form();
+  QCOMPARE(fx.Text(), QByteArray("a\r\nb\r\n"));
+  QCOMPARE(fm.Btext->LineCount(), 2);
+  QVERIFY(fm.HasDocument);
+  QVERIFY(!fm.Appended);
+  QVERIFY(!fm.Btext->Modified());
+  QVERIFY(!fx.Action("Fopen")->isEnabled());
+  QVERIFY(!fx.Action("Make")->isEnabled());
+  QVERIFY(fx.Action("Fappend")->isEnabled());
+  QVERIFY(fx.Action("pop2")->isEnabled());
+  QCOMPARE(fm.Btext->Color(), QColor(255, 255, 255));
+  QCOMPARE(fm.ed1->text(), QStringLiteral("開始位置 : 1"));
+  QCOMPARE(fm.ed2->text(), QStringLiteral("終了位置 : 2"));
+  QCOMPARE(fm.ed3->text(), QStringLiteral("2"));
+  QCOMPARE(fm.Filesv.FileName, fx.FilePath(QStringLiteral("ab.txt")));
+  QCOMPARE(fm.WorkList->Count(), 0);
+  QCOMPARE(fx.Platform().CursorChanges, (QList<bool>{true, false}));
+  const auto& dialog = fx.Platform().Dialogs.first().Request;
+  QCOMPARE(dialog.Title, QStringLiteral("ファイルを開く"));
+  QCOMPARE(dialog.DefaultExt, QStringLiteral("txt"));
+  QCOMPARE(dialog.Filters.size(), 3);
+  QCOMPARE(dialog.Filters[2].Caption, QStringLiteral("全てのﾌｧｲﾙ (*.*)"));
+}
+
+void UnmeinLoadTest::openThenAppendAddsOneEmptyLine() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ab.txt"), "a\r\nb\r\n"));
+  fx.ChooseFile(fx.Write(QStringLiteral("cd.txt"), "c\r\nd\r\n"));
+  fx.Trigger("N1");
+  TFmmein& fm = fx.Form();
+  QCOMPARE(fx.Text(), QByteArray("a\r\nb\r\nc\r\nd\r\n\r\n"));
+  QCOMPARE(fm.Btext->LineCount(), 5);
+  QVERIFY(fm.Appended);
+  QVERIFY(fm.Btext->Modified());
+  QCOMPARE(fm.ed3->text(), QStringLiteral("5"));
+  QCOMPARE(fm.Filesv.FileName, fx.FilePath(QStringLiteral("cd.txt")));
+}
+
+void UnmeinLoadTest::appendAfterALineWithoutBreak() {
+  TWindowFixture fx;
+  fx.Trigger("Make");
+  fx.Form().Btext->setPlainText(QStringLiteral("x"));
+  fx.ChooseFile(fx.Write(QStringLiteral("y.txt"), "y\r\n"));
+  fx.Trigger("Fappend");
+  QCOMPARE(fx.Text(), QByteArray("x\r\ny\r\n"));
+}
+
+void UnmeinLoadTest::appendSwitchesWrapOff() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  fx.Trigger("wardw");
+  QVERIFY(fx.Form().Btext->WordWrap());
+  fx.ChooseFile(fx.Write(QStringLiteral("b.txt"), "b\r\n"));
+  fx.Trigger("Fappend");
+  TFmmein& fm = fx.Form();
+  QVERIFY(!fm.WrapOn);
+  QVERIFY(!fm.Btext->WordWrap());
+  QVERIFY(!fx.Action("wardw")->isChecked());
+  QVERIFY(!fx.Action("N3")->isChecked());
+  QCOMPARE(fm.Bar->PanelText(2), QStringLiteral("折り返さない"));
+}
+
+void UnmeinLoadTest::readersByExtension_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QByteArray>("document");
+  QTest::newRow("html NUL becomes a blank")
+      << "p.html" << QByteArray("a\0b\r\n", 5) << QByteArray("a b\r\n");
+  QTest::newRow("text NUL ends the document")
+      << "p.txt" << QByteArray("a\0b\r\nc\r\n", 8) << QByteArray("a");
+  QTest::newRow("html splits at LF") << "p.htm" << QByteArray("x\ny\n") << QByteArray("x\r\ny\r\n");
+  QTest::newRow("text LF stays in the line, the editor breaks it")
+      << "p.txt" << QByteArray("x\ny\n") << QByteArray("x\r\ny\r\n\r\n");
+  QTest::newRow("CR-only text") << "p.txt" << QByteArray("x\ry\r") << QByteArray("x\r\ny\r\n");
+  QTest::newRow("one-byte html") << "p.shtml" << QByteArray("x")
+                                 << Sjis(QStringLiteral("当該ファイルは正常に読み出せません\r\n"));
+  QTest::newRow("empty text") << "p.txt" << QByteArray() << QByteArray();
+  QTest::newRow("shortcut") << "s.URL" << QByteArray("[InternetShortcut]\r\nURL=http://a.jp/\r\n")
+                            << QByteArray("http://a.jp/\r\n\r\n");
+}
+
+void UnmeinLoadTest::readersByExtension() {
+  QFETCH(QString, name);
+  QFETCH(QByteArray, bytes);
+  QFETCH(QByteArray, document);
+  TWindowFixture fx;
+  fx.Open(fx.Write(name, bytes));
+  QCOMPARE(fx.Text(), document);
+  QVERIFY(fx.Form().HasDocument);
+}
+
+void UnmeinLoadTest::shortcutNameOptionAndSaveName() {
+  TWindowFixture fx;
+  fx.Trigger("N48");
+  QVERIFY(fx.Action("N48")->isChecked());
+  fx.Open(fx.Write(QStringLiteral("サイト.URL"), "[InternetShortcut]\r\nURL=http://a.jp/\r\n"));
+  QCOMPARE(fx.Text(), Sjis(QStringLiteral("サイト\r\nhttp://a.jp/\r\n\r\n")));
+  QCOMPARE(fx.Form().Filesv.FileName, fx.FilePath(QStringLiteral("サイト.txt")));
+}
+
+void UnmeinLoadTest::mergeOnEmptyWindow_data() {
+  QTest::addColumn<QStringList>("names");
+  QTest::addColumn<QByteArray>("document");
+  QTest::addColumn<bool>("appended");
+  QTest::newRow("two files: appended, each followed by an empty line")
+      << QStringList{"x.txt", "y.txt"} << QByteArray("x\r\n\r\ny\r\n\r\n") << true;
+  QTest::newRow("one file: opened, with one empty line after it")
+      << QStringList{"x.txt"} << QByteArray("x\r\n\r\n") << false;
+  QTest::newRow("order as delivered")
+      << QStringList{"y.txt", "x.txt"} << QByteArray("y\r\n\r\nx\r\n\r\n") << true;
+}
+
+void UnmeinLoadTest::mergeOnEmptyWindow() {
+  QFETCH(QStringList, names);
+  QFETCH(QByteArray, document);
+  QFETCH(bool, appended);
+  TWindowFixture fx;
+  fx.Write(QStringLiteral("x.txt"), "x\r\n");
+  fx.Write(QStringLiteral("y.txt"), "y\r\n");
+  QStringList paths;
+  for (const QString& name : names) paths << fx.FilePath(name);
+  TFmmein& fm = fx.Form();
+  fm.MergeFileList(paths);
+  QCOMPARE(fx.Text(), document);
+  QCOMPARE(fm.Appended, appended);
+  QCOMPARE(fm.Btext->Modified(), appended);
+  QVERIFY(fm.HasDocument);
+  QVERIFY(!fx.Action("Fopen")->isEnabled());
+  QVERIFY(fx.Action("Fclose")->isEnabled());
+  QCOMPARE(fm.Bar->PanelText(0), paths.last());
+  QCOMPARE(fx.Platform().BroughtToFront, 1);
+  QVERIFY(!fx.Platform().Busy);
+}
+
+void UnmeinLoadTest::mergeOnADocumentAppendsDirectly() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  fx.Form().MergeFileList({fx.Write(QStringLiteral("b.txt"), "b\r\n")});
+  QCOMPARE(fx.Text(), QByteArray("a\r\nb\r\n\r\n"));
+  QVERIFY(fx.Form().Appended);
+  QVERIFY(fx.Form().Btext->Modified());
+}
+
+void UnmeinLoadTest::failedMergeLeavesTheDocument() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  TFmmein& fm = fx.Form();
+  const QStringList files = {fx.Write(QStringLiteral("b.txt"), "b\r\n"),
+                             fx.Write(QStringLiteral("one.URL"), "[InternetShortcut]\r\n")};
+  bool failed = false;
+  try {
+    fm.MergeFileList(files);
+  } catch (const std::exception& e) {
+    failed = true;
+    QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("インデックスがリストの範囲を超えています"));
+  }
+  QVERIFY(failed);
+  QCOMPARE(fx.Text(), QByteArray("a\r\n"));
+  QVERIFY(!fm.Appended);
+  QCOMPARE(fm.Bar->PanelText(0), fx.FilePath(QStringLiteral("a.txt")));
+  QVERIFY(!fx.Platform().Busy);
+  QCOMPARE(fx.Platform().BroughtToFront, 1);
+}
+
+void UnmeinLoadTest::htmlThatCannotBeOpenedIsTold() {
+  TWindowFixture fx;
+  const QString gone = fx.FilePath(QStringLiteral("gone.html"));
+  fx.Write(QStringLiteral("x.txt"), "x\r\n");
+  fx.Form().MergeFileList({gone, fx.FilePath(QStringLiteral("x.txt"))});
+  QCOMPARE(fx.Platform().MessageTexts(),
+           QStringList{QStringLiteral("指定ファイル gone.html") + kHtmlLostMessage});
+  QCOMPARE(fx.Platform().Messages[0].At, fx.Form().PromptPoint());
+  QCOMPARE(fx.Text(), QByteArray("\r\nx\r\n\r\n"));  // the lost file gives one empty line
+}
+
+void UnmeinLoadTest::failuresOfOpenAndAppend_data() {
+  QTest::addColumn<QByteArray>("command");
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("open missing text") << QByteArray("Fopen") << "missing.txt"
+                                     << "ﾌｧｲﾙが見つかりません";
+  QTest::newRow("open folder") << QByteArray("Fopen") << "folder.txt"
+                               << "ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません";
+  QTest::newRow("open one-line shortcut")
+      << QByteArray("Fopen") << "one.URL" << "インデックスがリストの範囲を超えています";
+  QTest::newRow("append missing text") << QByteArray("Fappend") << "missing.txt"
+                                       << "ﾌｧｲﾙが見つかりません";
+}
+
+// A failed Open leaves the window without a document; a failed Append leaves the document as
+// it was. Either way the user is told why.
+void UnmeinLoadTest::failuresOfOpenAndAppend() {
+  QFETCH(QByteArray, command);
+  QFETCH(QString, name);
+  QFETCH(QString, message);
+  TWindowFixture fx;
+  QDir(fx.Folder()).mkdir(QStringLiteral("folder.txt"));
+  fx.Write(QStringLiteral("one.URL"), "[InternetShortcut]\r\n");
+  const bool append = command == "Fappend";
+  if (append) fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  fx.ChooseFile(fx.FilePath(name));
+  fx.Trigger(command.constData());
+  QCOMPARE(fx.Platform().MessageTexts(), QStringList{message});
+  QCOMPARE(fx.Text(), append ? QByteArray("a\r\n") : QByteArray());
+  QCOMPARE(fx.Form().HasDocument, append);
+  QVERIFY(!fx.Form().Appended);
+  QVERIFY(!fx.Platform().Busy);
+}
+
+void UnmeinLoadTest::cancelledDialogDoesNothing() {
+  TWindowFixture fx;
+  fx.CancelDialog();
+  fx.Trigger("Open1");
+  QVERIFY(!fx.Form().HasDocument);
+  QVERIFY(fx.Platform().Messages.isEmpty());
+}
+
+void UnmeinLoadTest::cutTextIsTold_data() {
+  QTest::addColumn<QByteArray>("bytes");
+  QTest::addColumn<QByteArray>("document");
+  QTest::addColumn<QString>("told");
+  QTest::newRow("0x1A with bytes after it")
+      << QByteArray("a\r\nb\r\nc\x1A" "d\r\ne\r\n") << QByteArray("a\r\nb\r\nc\r\n")
+      << "cut.txt の 3 行目にあるファイル終端文字 (0x1A) より後ろ";
+  QTest::newRow("NUL in the middle") << QByteArray("a\r\nb\0c\r\n", 8) << QByteArray("a\r\nb")
+                                     << "cut.txt の 2 行目にある NUL 文字 (0x00) より後ろ";
+  QTest::newRow("a final 0x1A cuts nothing") << QByteArray("a\r\n\x1A") << QByteArray("a\r\n")
+                                            << QString();
+  QTest::newRow("a final NUL cuts nothing") << QByteArray("a\0", 2) << QByteArray("a")
+                                           << QString();
+}
+
+void UnmeinLoadTest::cutTextIsTold() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(QByteArray, document);
+  QFETCH(QString, told);
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("cut.txt"), bytes));
+  QCOMPARE(fx.Text(), document);
+  if (told.isEmpty()) {
+    QVERIFY(fx.Platform().Messages.isEmpty());
+  } else {
+    QCOMPARE(fx.Platform().Messages.size(), 1);
+    QCOMPARE(fx.Platform().Messages[0].Kind, TMessageKind::Warning);
+    QVERIFY2(fx.Platform().Messages[0].Text.contains(told),
+             qPrintable(fx.Platform().Messages[0].Text));
+  }
+}
+
+void UnmeinLoadTest::undecodableBytesSurviveOpenAndSave() {
+  TWindowFixture fx;
+  const QByteArray bytes("\x81\r\n\x80\xa0\xfd\xfe\xff\r\n\x85\x40\xed\x40\x95\x5c\r\n");
+  fx.Open(fx.Write(QStringLiteral("odd.txt"), bytes));
+  QCOMPARE(fx.Text(), bytes);
+  const QString saved = fx.FilePath(QStringLiteral("saved.txt"));
+  fx.ChooseFile(saved);
+  fx.Trigger("Fsave");
+  QCOMPARE(TWindowFixture::Read(saved), bytes);
+}
+
+void UnmeinLoadTest::namesWithBlanksAndNonAsciiCharacters() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("名前 と 空白.txt"), Sjis(QStringLiteral("本文\r\n"))));
+  QCOMPARE(fx.Text(), Sjis(QStringLiteral("本文\r\n")));
+  QCOMPARE(fx.Form().Filesv.FileName, fx.FilePath(QStringLiteral("名前 と 空白.txt")));
+}
+
+void UnmeinLoadTest::openedNameInStatusBar() {
+  TWindowFixture fx;
+  const QString path = fx.Write(QStringLiteral("表.htm"), "x\r\n");
+  fx.Open(path);
+  TFmmein& fm = fx.Form();
+  QCOMPARE(fm.Bar->PanelText(0), path);
+  QCOMPARE(fm.Bar->PanelWidth(0), 6 * static_cast<int>(Sjis(path).size()));
+  QCOMPARE(fm.Filesv.FileName, fx.FilePath(QStringLiteral("表.txt")));
+}
+
+QTEST_MAIN(UnmeinLoadTest)
+#include "UnmeinLoad_test.moc"

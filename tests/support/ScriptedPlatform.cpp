@@ -1,0 +1,58 @@
+// The scripted platform layer for window tests.
+#include "tests/support/ScriptedPlatform.h"
+
+#include <QTest>
+
+void TScriptedPlatform::ShowMessage(QWidget*, QPoint at, TMessageKind kind, const QString& title,
+                                    const QString& text) {
+  Messages.append({at, kind, title, text});
+}
+
+TAnswer TScriptedPlatform::AskYesNoCancel(QWidget*, QPoint at, const QString& title,
+                                          const QString& text) {
+  Questions.append({at, TMessageKind::Warning, title, text});
+  if (Answers.empty()) {
+    QTest::qFail("a question was asked without a prepared answer", __FILE__, __LINE__);
+    return TAnswer::Cancel;
+  }
+  const TAnswer answer = Answers.front();
+  Answers.pop_front();
+  return answer;
+}
+
+std::optional<TFileDialogAnswer> TScriptedPlatform::ChooseFileToOpen(
+    QWidget*, const TFileDialogRequest& request) {
+  Dialogs.append({request, false});
+  if (FileChoices.empty()) {
+    QTest::qFail("a file dialog ran without a prepared choice", __FILE__, __LINE__);
+    return std::nullopt;
+  }
+  auto choice = FileChoices.front();
+  FileChoices.pop_front();
+  return choice;
+}
+
+std::optional<TFileDialogAnswer> TScriptedPlatform::ChooseFileToSave(
+    QWidget*, const TFileDialogRequest& request) {
+  Dialogs.append({request, true});
+  if (FileChoices.empty()) {
+    QTest::qFail("a file dialog ran without a prepared choice", __FILE__, __LINE__);
+    return std::nullopt;
+  }
+  auto choice = FileChoices.front();
+  FileChoices.pop_front();
+  return choice;
+}
+
+void TScriptedPlatform::SetBusyCursor(bool busy) {
+  if (busy != Busy) CursorChanges.append(busy);
+  Busy = busy;
+}
+
+void TScriptedPlatform::BringToFront(QWidget*) { ++BroughtToFront; }
+
+QStringList TScriptedPlatform::MessageTexts() const {
+  QStringList texts;
+  for (const TShownMessage& message : Messages) texts << message.Text;
+  return texts;
+}

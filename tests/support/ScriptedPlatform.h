@@ -1,0 +1,50 @@
+// A platform layer for window tests: it records every box shown and answers questions and
+// file dialogs from prepared answers, so that no modal window ever opens.
+#pragma once
+
+#include <QList>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+
+#include "app/Platform.h"
+
+class TScriptedPlatform : public TPlatform {
+ public:
+  struct TShownMessage {
+    QPoint At;
+    TMessageKind Kind;
+    QString Title;
+    QString Text;
+  };
+  struct TShownDialog {
+    TFileDialogRequest Request;
+    bool Save = false;
+  };
+
+  void ShowMessage(QWidget* owner, QPoint at, TMessageKind kind, const QString& title,
+                   const QString& text) override;
+  TAnswer AskYesNoCancel(QWidget* owner, QPoint at, const QString& title,
+                         const QString& text) override;
+  std::optional<TFileDialogAnswer> ChooseFileToOpen(QWidget* owner,
+                                                    const TFileDialogRequest& request) override;
+  std::optional<TFileDialogAnswer> ChooseFileToSave(QWidget* owner,
+                                                    const TFileDialogRequest& request) override;
+  void SetBusyCursor(bool busy) override;
+  void BringToFront(QWidget* window) override;
+
+  // Prepared answers, used in order. A question or dialog without one fails the test.
+  std::deque<TAnswer> Answers;
+  std::deque<std::optional<TFileDialogAnswer>> FileChoices;
+
+  // What happened.
+  QList<TShownMessage> Messages;
+  QList<TShownMessage> Questions;
+  QList<TShownDialog> Dialogs;
+  QList<bool> CursorChanges;  // true: hourglass, false: normal
+  bool Busy = false;
+  int BroughtToFront = 0;
+
+  [[nodiscard]] QStringList MessageTexts() const;
+};

@@ -1,0 +1,82 @@
+// One main window for one test.
+#include "tests/support/WindowFixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTest>
+
+#include "document/EditorControl.h"
+#include "document/QtText.h"
+
+TWindowFixture::TWindowFixture(const QStringList& commandLine) {
+  QDir().mkpath(Home());
+  qputenv("KORVANE_HOME", Home().toUtf8());
+  auto platform = std::make_unique<TScriptedPlatform>();
+  platform_ = platform.get();
+  previous_ = SetPlatform(std::move(platform));
+  form_ = std::make_unique<TFmmein>(commandLine);
+}
+
+TWindowFixture::~TWindowFixture() {
+  form_.reset();
+  SetPlatform(std::move(previous_));
+}
+
+QString TWindowFixture::FilePath(const QString& name) const { return dir_.filePath(name); }
+
+QString TWindowFixture::Write(const QString& name, const QByteArray& bytes) const {
+  const QString path = FilePath(name);
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+    QTest::qFail(qPrintable(QStringLiteral("cannot write ") + path), __FILE__, __LINE__);
+  }
+  return path;
+}
+
+QByteArray TWindowFixture::Read(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
+  return file.readAll();
+}
+
+QAction* TWindowFixture::Action(const char* name) {
+  auto* action = form_->findChild<QAction*>(QString::fromLatin1(name));
+  if (action == nullptr) QTest::qFail(name, __FILE__, __LINE__);
+  return action;
+}
+
+void TWindowFixture::Trigger(const char* name) {
+  QAction* action = Action(name);
+  if (action != nullptr) action->trigger();
+}
+
+void TWindowFixture::ChooseFile(const QString& path, int filterIndex) {
+  platform_->FileChoices.push_back(TFileDialogAnswer{path, filterIndex});
+}
+
+void TWindowFixture::CancelDialog() { platform_->FileChoices.push_back(std::nullopt); }
+
+void TWindowFixture::Open(const QString& path) {
+  ChooseFile(path);
+  Trigger("Fopen");
+}
+
+QByteArray TWindowFixture::Text() {
+  const std::string text = form_->Btext->Text();
+  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void TWindowFixture::CaretToLine(int line) {
+  form_->Btext->SetSelStart(form_->Btext->LineIndex(line));
+}
+
+QColor TWindowFixture::FieldColor(const QLineEdit* field) {
+  return field->palette().color(QPalette::Base);
+}
+
+QByteArray Sjis(const QString& text) {
+  const std::string bytes = QtText::ToCp932Lossy(text);
+  return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}

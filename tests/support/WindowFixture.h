@@ -1,0 +1,57 @@
+// One main window for one test: a scripted platform layer, a temporary folder that is also the
+// program's data folder, and short ways to trigger commands and look at the result.
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+
+#include "app/Unmein.h"
+#include "tests/support/ScriptedPlatform.h"
+
+class QAction;
+class QLineEdit;
+
+class TWindowFixture {
+ public:
+  explicit TWindowFixture(const QStringList& commandLine = {});
+  ~TWindowFixture();
+
+  TFmmein& Form() { return *form_; }
+  TScriptedPlatform& Platform() { return *platform_; }
+  [[nodiscard]] QString Folder() const { return dir_.path(); }
+  [[nodiscard]] QString Home() const { return dir_.path() + QStringLiteral("/home"); }
+
+  // Files in the temporary folder.
+  [[nodiscard]] QString FilePath(const QString& name) const;
+  QString Write(const QString& name, const QByteArray& bytes) const;
+  [[nodiscard]] static QByteArray Read(const QString& path);
+
+  // Commands by component name.
+  [[nodiscard]] QAction* Action(const char* name);
+  void Trigger(const char* name);
+  // The next file dialog confirms this name (and file type), or is cancelled.
+  void ChooseFile(const QString& path, int filterIndex = 1);
+  void CancelDialog();
+  // Opens a file through 開く.
+  void Open(const QString& path);
+  // The editor's whole text as CP932 bytes.
+  [[nodiscard]] QByteArray Text();
+  // Puts the caret on a 0-based line.
+  void CaretToLine(int line);
+  [[nodiscard]] static QColor FieldColor(const QLineEdit* field);
+
+ private:
+  QTemporaryDir dir_;
+  TScriptedPlatform* platform_ = nullptr;
+  std::unique_ptr<TPlatform> previous_;
+  std::unique_ptr<TFmmein> form_;
+};
+
+// CP932 bytes of a UTF-8 test text (the sources are UTF-8).
+[[nodiscard]] QByteArray Sjis(const QString& text);
