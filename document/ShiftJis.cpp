@@ -1,0 +1,102 @@
+// Shift-JIS byte helpers. The searches never copy or upper-case the text: they compare in place
+// and work out character boundaries only around the candidates they look at, so a search costs
+// no more than the bytes it scans up to its match.
+#include "document/ShiftJis.h"
+
+#include <cstring>
+
+namespace ShiftJis {
+
+namespace {
+
+constexpr unsigned char Byte(char c) noexcept { return static_cast<unsigned char>(c); }
+
+constexpr unsigned char Upper(unsigned char b) noexcept {
+  return (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - ('a' - 'A')) : b;
+}
+
+// Whether `mark` matches S at `pos`, a character boundary. With ignoreCase the bytes are compared
+// upper-cased, except a second byte, which is compared as it is. Upper-casing never turns a byte
+// into or out of a lead byte, so once the bytes so far agree, text and mark agree on which of
+// the next bytes is a second byte, and one parse serves both.
+bool MatchesAt(std::string_view s, std::size_t pos, std::string_view mark,
+               bool ignoreCase) noexcept {
+  if (!ignoreCase) return std::memcmp(s.data() + pos, mark.data(), mark.size()) == 0;
+  bool secondByte = false;
+  for (std::size_t k = 0; k < mark.size(); ++k) {
+    const unsigned char t = Byte(s[pos + k]);
+    const unsigned char m = Byte(mark[k]);
+    if (secondByte) {
+      if (t != m) return false;
+      secondByte = false;
+    } else {
+      if (Upper(t) != Upper(m)) return false;
+      secondByte = IsLeadByte(t);
+    }
+  }
+  return true;
+}
+
+// Position of the next byte at or after `from` that can start a match of `mark`, judged by its
+// first byte alone (a candidate is always taken as a character's first byte).
+std::size_t NextCandidate(std::string_view s, std::size_t from, std::size_t last,
+                          std::string_view mark, bool ignoreCase) noexcept {
+  const unsigned char first = Byte(mark[0]);
+  const unsigned char upper = Upper(first);
+  if (!ignoreCase || upper < 'A' || upper > 'Z') {
+    const void* hit = std::memchr(s.data() + from, first, last + 1 - from);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s.data()) : npos;
+  }
+  // A letter: either case will do; (b | 0x20) folds exactly 'A'+n and 'a'+n onto 'a'+n.
+  const unsigned char lower = static_cast<unsigned char>(upper | 0x20);
+  for (std::size_t i = from; i <= last; ++i) {
+    if ((Byte(s[i]) | 0x20) == lower) return i;
+  }
+  return npos;
+}
+
+}  // namespace
+
+std::string UpperCase(std::string_view s) {
+  std::string out(s);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const unsigned char b = Byte(out[i]);
+    if (IsLeadByte(b)) {
+      ++i;  // keep the second byte, whatever it is
+    } else {
+      out[i] = static_cast<char>(Upper(b));
+    }
+  }
+  return out;
+}
+
+std::size_t FindOnBoundary(std::string_view s, std::string_view mark) noexcept {
+  return FindMark(s, mark, false);
+}
+
+std::size_t FindMark(std::string_view s, std::string_view mark, bool ignoreCase) {
+  if (s.empty() || mark.empty() || mark.size() > s.size()) return npos;
+  const std::size_t last = s.size() - mark.size();  // last position a match can start at
+  // `known` is a position known to start a character; every candidate lies at or after it.
+  std::size_t known = 0;
+  std::size_t from = 0;
+  while (from <= last) {
+    const std::size_t pos = NextCandidate(s, from, last, mark, ignoreCase);
+    if (pos == npos) return npos;
+    // Walk back over the lead-byte values just before pos. The byte before that run is a
+    // single-byte character or a second byte, so the run starts a character and its bytes pair
+    // up from there: pos starts a character when the run's length is even.
+    std::size_t runStart = pos;
+    while (runStart > known && IsLeadByte(Byte(s[runStart - 1]))) --runStart;
+    if ((pos - runStart) % 2 == 0) {
+      if (MatchesAt(s, pos, mark, ignoreCase)) return pos;
+      known = pos;
+    } else {
+      known = pos + 1;  // pos is a second byte, so the next byte starts a character
+    }
+    from = pos + 1;
+  }
+  return npos;
+}
+
+}  // namespace ShiftJis
