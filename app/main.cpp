@@ -3,8 +3,10 @@
 
 #include "app/FailureReport.h"
 #include "app/Unmein.h"
+#include "document/MemoryTuning.h"
 
 int main(int argc, char** argv) {
+  KeepFreedMemoryForReuse();
   TKorvaneApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("korvane"));
   QStringList arguments = QApplication::arguments();

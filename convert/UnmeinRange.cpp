@@ -123,14 +123,14 @@ void TFmmein::ApplyLineCountRule() {
 
 void TFmmein::TakeUndoCopy() {
   // Read the text first: if it cannot be taken, the previous copy and its state stay intact.
-  const std::string text = Btext->Text();
+  std::string text = Btext->Text();
   A1->setEnabled(true);
   BtRet->setEnabled(true);
   TUpdateGuard update(*Btext);
   UndoFileName = Filesv.FileName;
   UndoFilterIndex = Filesv.FilterIndex;
   UndoList->Clear();
-  UndoList->SetText(text);
+  UndoList->SetText(std::move(text));
 }
 
 // The lines come from the undo copy, which this step takes and which holds exactly the editor's

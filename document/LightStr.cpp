@@ -14,7 +14,10 @@ constexpr char kLF = '\n';
 constexpr char kEndOfFileByte = '\x1A';
 // Loads reserve one slot per this many bytes before reading, then trim to what was read.
 constexpr std::uint64_t kBytesPerLineEstimate = 28;
-constexpr std::size_t kReadBufferSize = 1 << 16;
+constexpr std::size_t kWriteBufferSize = 1 << 16;
+// Blocks for lines added one by one start small and double up to this size.
+constexpr std::size_t kFirstBlockSize = 4096;
+constexpr std::size_t kLargestBlockSize = 1 << 20;
 constexpr std::string_view kQuotedItemStops("\r\0\"", 3);
 constexpr std::string_view kItemStops("\r\0\",", 4);
 
@@ -22,24 +25,73 @@ bool NeedsQuotes(std::string_view line) {
   return line.find_first_of(" ,") != std::string_view::npos;
 }
 
+// The position of the next byte c at or after `from`, remembered between calls so that a text
+// is scanned once for each of two bytes whatever their order.
+class TNextByte {
+ public:
+  TNextByte(std::string_view text, char c) : text_(text), c_(c) {}
+  std::size_t From(std::size_t from) {
+    if (next_ < from || !valid_) {
+      const void* found = from < text_.size()
+                              ? std::memchr(text_.data() + from, c_, text_.size() - from)
+                              : nullptr;
+      next_ = found ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data())
+                    : text_.size();
+      valid_ = true;
+    }
+    return next_;
+  }
+
+ private:
+  std::string_view text_;
+  char c_;
+  std::size_t next_ = 0;
+  bool valid_ = false;
+};
+
 }  // namespace
 
 TLightStrings::~TLightStrings() { Clear(); }
 
-std::int32_t TLightStrings::Add(std::string line) {
+std::int32_t TLightStrings::Add(std::string_view line) { return AddView(Store(line)); }
+
+std::int32_t TLightStrings::AddView(std::string_view stored) {
   if (Count() == capacity_) {
     // Geometric growth keeps a list of millions of short lines linear to build.
     if (capacity_ >= kMaxListSize) Error();
     const std::int64_t grown = std::int64_t{capacity_} + std::max(32, capacity_ / 2);
     SetCapacity(static_cast<std::int32_t>(std::min<std::int64_t>(grown, kMaxListSize)));
   }
-  lines_.push_back(std::move(line));
+  lines_.push_back(stored);
   return Count() - 1;
+}
+
+std::string_view TLightStrings::Store(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  std::string* block = blocks_.empty() ? nullptr : blocks_.back().get();
+  if (block == nullptr || block->capacity() - block->size() < bytes.size()) {
+    nextBlockSize_ = std::clamp(nextBlockSize_ * 2, kFirstBlockSize, kLargestBlockSize);
+    auto fresh = std::make_unique<std::string>();
+    fresh->reserve(std::max(nextBlockSize_, bytes.size()));
+    block = fresh.get();
+    blocks_.push_back(std::move(fresh));
+  }
+  // Appending within a block's capacity never moves it, so the views into it stay valid.
+  const std::size_t at = block->size();
+  block->append(bytes);
+  return {block->data() + at, bytes.size()};
+}
+
+std::string_view TLightStrings::Adopt(std::string&& bytes) {
+  blocks_.push_back(std::make_unique<std::string>(std::move(bytes)));
+  return *blocks_.back();
 }
 
 void TLightStrings::Clear() {
   if (capacity_ == 0) return;
-  std::vector<std::string>().swap(lines_);
+  std::vector<std::string_view>().swap(lines_);
+  blocks_.clear();
+  nextBlockSize_ = 0;
   capacity_ = 0;
 }
 
@@ -52,31 +104,40 @@ std::string_view TLightStrings::View(std::int32_t index) const {
 
 std::string TLightStrings::GetText() const {
   std::size_t total = 0;
-  for (const std::string& line : lines_) total += line.size() + 2;
+  for (std::string_view line : lines_) total += line.size() + 2;
   std::string text;
   text.reserve(total);
-  for (const std::string& line : lines_) {
+  for (std::string_view line : lines_) {
     text += line;
     text += "\r\n";
   }
   return text;
 }
 
-void TLightStrings::SetText(std::string_view text) {
+void TLightStrings::SetText(std::string_view text) { SetText(std::string(text)); }
+
+void TLightStrings::SetText(std::string&& text) {
   Clear();
   ReserveForBytes(text.size());
-  const std::size_t nul = text.find('\0');
-  if (nul != std::string_view::npos) text = text.substr(0, nul);
+  SplitText(std::move(text));
+  TrimCapacity();
+}
+
+// CR LF, a lone CR and a lone LF each end a line; the text ends at its first NUL.
+void TLightStrings::SplitText(std::string&& bytes) {
+  std::string_view text = Adopt(std::move(bytes));
+  text = text.substr(0, std::min(text.find('\0'), text.size()));
+  TNextByte nextCR(text, kCR);
+  TNextByte nextLF(text, kLF);
   std::size_t pos = 0;
   for (;;) {
-    const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
-    Add(text.substr(pos, end - pos));
+    const std::size_t end = std::min(nextCR.From(pos), nextLF.From(pos));
+    AddView(text.substr(pos, end - pos));
     pos = end;
     if (pos < text.size() && text[pos] == kCR) ++pos;
     if (pos < text.size() && text[pos] == kLF) ++pos;
     if (pos >= text.size()) break;
   }
-  TrimCapacity();
 }
 
 void TLightStrings::SetCount(std::int32_t n) {
@@ -90,7 +151,9 @@ void TLightStrings::SetCapacity(std::int32_t n) {
   if (n == capacity_) return;
   if (n < Count()) Error();
   if (n == 0) {
-    std::vector<std::string>().swap(lines_);
+    std::vector<std::string_view>().swap(lines_);
+    blocks_.clear();
+    nextBlockSize_ = 0;
   } else if (static_cast<std::size_t>(n) > lines_.capacity()) {
     lines_.reserve(static_cast<std::size_t>(n));
   } else if (n == Count()) {
@@ -114,7 +177,7 @@ void TLightStrings::SetCommaText(std::string_view text) {
 
 std::string TLightStrings::GetCommaText() const {
   std::string text;
-  for (const std::string& line : lines_) {
+  for (std::string_view line : lines_) {
     if (NeedsQuotes(line)) {
       text += '"';
       text += line;
@@ -135,60 +198,49 @@ void TLightStrings::LoadFromFile(const std::string& path) {
   stoppedAtLine_ = -1;
   FileIO::TInputFile file(path);
   ReserveForBytes(static_cast<std::uint64_t>(file.Size()));
-
-  std::string buffer(kReadBufferSize, '\0');
-  std::string line;          // the line being read, across buffer boundaries
-  bool inLine = false;       // bytes of an unfinished line have been read
-  bool skipLF = false;       // the last byte read was a CR: one LF right after belongs to it
-  for (;;) {
-    const std::size_t n = file.Read(buffer.data(), buffer.size());
-    if (n == 0) break;
-    std::string_view chunk(buffer.data(), n);
-    const std::size_t eof = chunk.find(kEndOfFileByte);
-    if (eof != std::string_view::npos) chunk = chunk.substr(0, eof);
-
-    std::size_t pos = 0;
-    if (skipLF && !chunk.empty() && chunk[0] == kLF) pos = 1;
-    skipLF = false;
-    while (pos < chunk.size()) {
-      const std::size_t cr = chunk.find(kCR, pos);
-      if (cr == std::string_view::npos) {
-        line.append(chunk.substr(pos));
-        inLine = true;
-        break;
-      }
-      line.append(chunk.substr(pos, cr - pos));
-      Add(std::move(line));
-      line.clear();
-      inLine = false;
-      pos = cr + 1;
-      if (pos == chunk.size()) {
-        skipLF = true;
-      } else if (chunk[pos] == kLF) {
-        ++pos;
-      }
-    }
-
-    if (eof != std::string_view::npos) {
-      const bool moreFollows = eof + 1 < n || file.Read(buffer.data(), 1) > 0;
-      if (moreFollows) stoppedAtLine_ = Count();
-      break;
-    }
+  std::string bytes;
+  try {
+    bytes = FileIO::ReadAll(file);
+  } catch (const EInOutError&) {
+    SplitFileBytes(std::move(bytes), false);  // keep the lines read before the failure
+    throw;
   }
-  if (inLine) Add(std::move(line));
+  SplitFileBytes(std::move(bytes), true);
   TrimCapacity();
+}
+
+// Only CR and CR LF end lines; a lone LF and NUL stay inside; the first 0x1A ends the input.
+// An incomplete read keeps only the lines whose CR was read.
+void TLightStrings::SplitFileBytes(std::string&& bytes, bool complete) {
+  std::string_view text = Adopt(std::move(bytes));
+  const std::size_t eof = text.find(kEndOfFileByte);
+  const bool bytesLeftUnread = eof != std::string_view::npos && eof + 1 < text.size();
+  if (eof != std::string_view::npos) text = text.substr(0, eof);
+  TNextByte nextCR(text, kCR);
+  std::int32_t linesEndedByCR = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t cr = nextCR.From(pos);
+    if (cr == text.size() && !complete) break;
+    AddView(text.substr(pos, cr - pos));
+    if (cr < text.size()) ++linesEndedByCR;
+    pos = cr + 1;
+    if (pos < text.size() && text[pos] == kLF) ++pos;
+  }
+  // The 0x1A stands in the first line that no CR ended.
+  if (bytesLeftUnread) stoppedAtLine_ = linesEndedByCR;
 }
 
 void TLightStrings::SaveToFile(const std::string& path) const {
   FileIO::TAtomicFileWriter writer(path);
   std::string buffer;
-  buffer.reserve(kReadBufferSize + 2);
-  for (const std::string& line : lines_) {
-    if (buffer.size() + line.size() + 2 > kReadBufferSize) {
+  buffer.reserve(kWriteBufferSize + 2);
+  for (std::string_view line : lines_) {
+    if (buffer.size() + line.size() + 2 > kWriteBufferSize) {
       writer.Write(buffer);
       buffer.clear();
     }
-    if (line.size() + 2 > kReadBufferSize) {
+    if (line.size() + 2 > kWriteBufferSize) {
       writer.Write(line);
       writer.Write("\r\n");
       continue;
@@ -211,7 +263,7 @@ void TLightStrings::LoadFromStream(TByteStream& stream) {
   if (n <= 0) return;
   std::string bytes(static_cast<std::size_t>(n), '\0');
   bytes.resize(stream.Read(bytes.data(), bytes.size()));
-  SetText(bytes);
+  SetText(std::move(bytes));
 }
 
 std::int32_t TLightStrings::IndexOf(std::string_view s) const {

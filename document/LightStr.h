@@ -1,8 +1,13 @@
 // TLightStrings: the program's ordered list of lines (CP932 byte strings without their line
 // breaks). Loaders read files into it, conversions build their output in it, undo keeps one.
+//
+// The lines' bytes live in a few large blocks owned by the list, not in one allocation per
+// line: a text or file taken whole is split without copying, and lines added one by one are
+// packed together. So lists of millions of short lines load and join at memory speed.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,16 +30,14 @@ class TLightStrings {
   // Appends a line and returns its index. A full list grows by half its capacity, at least
   // 32 slots (so the first Add gives 32 slots and the 33rd gives 64). EListError when the
   // list already holds kMaxListSize lines.
-  std::int32_t Add(std::string line);
-  std::int32_t Add(std::string_view line) { return Add(std::string(line)); }
-  std::int32_t Add(const char* line) { return Add(std::string(line)); }
+  std::int32_t Add(std::string_view line);
 
   // Removes every line and releases the slots: Count and Capacity become 0.
   void Clear();
 
   // A copy of line `index`; EListError when index is outside 0 .. Count − 1.
   [[nodiscard]] std::string Get(std::int32_t index) const;
-  // The same line without a copy, valid until the list changes; same failure.
+  // The same line without a copy, valid until the list is cleared or reloaded; same failure.
   [[nodiscard]] std::string_view View(std::int32_t index) const;
 
   // Every line followed by CR LF, the last one too; an empty list gives "".
@@ -43,6 +46,8 @@ class TLightStrings {
   // line, the text ends at its first NUL, a final line break adds no line, and an empty text
   // gives one empty line. Capacity equals Count afterwards.
   virtual void SetText(std::string_view text);
+  // The same, taking over the text's bytes instead of copying them.
+  void SetText(std::string&& text);
   // Sets Count to n: new lines are empty, lines from n on are dropped. EListError when n is
   // below 0 or above kMaxListSize.
   virtual void SetCount(std::int32_t n);
@@ -80,8 +85,15 @@ class TLightStrings {
  private:
   void ReserveForBytes(std::uint64_t byteCount);
   void TrimCapacity();
+  void SplitText(std::string&& text);
+  void SplitFileBytes(std::string&& bytes, bool complete);
+  std::int32_t AddView(std::string_view stored);
+  std::string_view Store(std::string_view bytes);
+  std::string_view Adopt(std::string&& bytes);
 
-  std::vector<std::string> lines_;  // size() is Count
+  std::vector<std::string_view> lines_;  // size() is Count; views into blocks_
+  std::vector<std::unique_ptr<std::string>> blocks_;  // never reallocated once lines point in
+  std::size_t nextBlockSize_ = 0;
   std::int32_t capacity_ = 0;       // slots allocated for lines, Count .. Capacity − 1 empty
   std::int32_t stoppedAtLine_ = -1;
 };
