@@ -10,9 +10,13 @@ std::u16string_view UnitsOf(const QString& text) {
 }
 
 QString Describe(QChar character, char32_t codePoint) {
+  const QString number =
+      QStringLiteral("U+") +
+      QString::number(static_cast<uint>(codePoint), 16).toUpper().rightJustified(4, '0');
+  // Control characters are named by number only; a NUL would even cut the message short.
+  if (!QChar::isPrint(codePoint)) return number;
   const QString shown = codePoint > 0xFFFF ? QString::fromUcs4(&codePoint, 1) : QString(character);
-  return QStringLiteral("「%1」(U+%2)")
-      .arg(shown, QString::number(static_cast<uint>(codePoint), 16).toUpper().rightJustified(4, '0'));
+  return QStringLiteral("「%1」(%2)").arg(shown, number);
 }
 
 template <class Decoder>
@@ -64,7 +68,11 @@ QString DecodeForEditor(std::string_view bytes) {
 std::string EncodeFromEditor(const QString& text) {
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(text.size()) * 2);
-  const std::size_t stop = Cp932::EncodeFromEditor(UnitsOf(text), bytes);
+  std::size_t stop = Cp932::EncodeFromEditor(UnitsOf(text), bytes);
+  // A pasted NUL would end the document's text wherever it is read as lines: refuse it too.
+  if (stop == Cp932::npos && bytes.find('\0') != std::string::npos) {
+    stop = static_cast<std::size_t>(text.indexOf(QChar(0)));
+  }
   if (stop == Cp932::npos) return bytes;
 
   const auto at = static_cast<qsizetype>(stop);

@@ -213,6 +213,14 @@ void UnmeinDocumentTest::failedSaveKeepsOldFileAndFlags() {
   QCOMPARE(TWindowFixture::Read(existing), QByteArray("old\r\n"));
   QVERIFY(fx.Platform().Messages.last().Text.contains(QStringLiteral("U+1F600")));
   QVERIFY(fm.Btext->Modified());
+
+  // So does a pasted NUL, which would otherwise cut the saved text short.
+  fm.Btext->setPlainText(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+  fx.ChooseFile(existing);
+  fx.Trigger("Fsave");
+  QCOMPARE(TWindowFixture::Read(existing), QByteArray("old\r\n"));
+  QVERIFY2(fx.Platform().Messages.last().Text.contains(QStringLiteral("U+0000")),
+           qPrintable(fx.Platform().Messages.last().Text));
 }
 
 void UnmeinDocumentTest::closeAfterSaveReturnsToNoDocument() {

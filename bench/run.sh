@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Measures Korvane against its peers on one generated 100 MB / 1,000,000-line Shift-JIS file:
+# wc -l, cat and iconv set the scale; the core benchmarks and the window-open benchmark follow.
+#   bench/run.sh [build folder]
+set -euo pipefail
+build=${1:-build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$build/core_benchmark" --benchmark_filter=NONE >/dev/null  # warms the binary
+python3 - "$work/doc.txt" <<'PY'
+import random, sys
+random.seed(20261207)
+pieces = ["日本語の".encode("cp932"), "テキスト".encode("cp932"), "ﾃｷｽﾄ".encode("cp932"),
+          b"plain ascii words ", b"http://example.com/files/archive-0042.zip",
+          b'<a href="index.html">', "表示".encode("cp932"), "\u3000".encode("cp932")]
+out, line, size = [], bytearray(), 0
+while size < 100 * 1024 * 1024:
+    line += random.choice(pieces)
+    if len(line) >= 100:
+        out.append(bytes(line) + b"\r\n"); size += len(line) + 2; line = bytearray()
+open(sys.argv[1], "wb").write(b"".join(out))
+PY
+size=$(stat -c %s "$work/doc.txt")
+mb() { python3 -c "print(f'{$size / 1e6 / $1:8.0f} MB/s')"; }
+best() {  # best of three runs of a command, in seconds
+  local best=999
+  for _ in 1 2 3; do
+    local start end
+    start=$(date +%s.%N); "$@" >/dev/null; end=$(date +%s.%N)
+    best=$(python3 -c "print(min($best, $end - $start))")
+  done
+  echo "$best"
+}
+echo "Peers on $(python3 -c "print(round($size / 1e6, 1))") MB:"
+t=$(best wc -l "$work/doc.txt");                      echo "  wc -l            $(mb "$t")"
+t=$(best cp "$work/doc.txt" "$work/copy.txt");        echo "  cat (copy)       $(mb "$t")"
+t=$(best iconv -f CP932 -t UTF-8 "$work/doc.txt");    echo "  iconv decode     $(mb "$t")"
+echo
+echo "Core (bytes/s per benchmark; iconv peers measured in the same run):"
+"$build/core_benchmark" --benchmark_filter='LightStr|Codec|ReplaceBetween' \
+  --benchmark_format=console 2>/dev/null | grep -E '^BM_'
+echo
+echo "Window (100 MB, lines of 100 bytes):"
+"$build/open_benchmark" 100 2>/dev/null
