@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <initializer_list>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -154,6 +155,8 @@ class TFmmein : public QMainWindow {
   // Runs a handler, showing what it raises in an error box.
   template <class Handler>
   void Run(Handler&& handler);
+  // Connects each item's click to a handler that receives the item as its sender.
+  void Wire(std::initializer_list<QAction*> items, void (TFmmein::*handler)(QObject*));
   // Loading helpers (document/UnmeinLoad.cpp).
   void ReadInto(const QString& FileName, TLightStrings& List);
   // The guard before Exit (kind 1) and Close (kind 2): false when the user keeps the document.
@@ -174,6 +177,7 @@ class TFmmein : public QMainWindow {
     bool LaterFilesToo = false;
   };
   std::vector<TCutNotice> cutNotices_;
+  class TLoadScope;
   int busyDepth_ = 0;
   bool exitConfirmed_ = false;
 

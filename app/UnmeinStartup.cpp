@@ -89,6 +89,13 @@ TFmmein::TFmmein(const QStringList& commandLine, QWidget* parent)
 
 TFmmein::~TFmmein() { FormDestroy(); }
 
+void TFmmein::Wire(std::initializer_list<QAction*> items, void (TFmmein::*handler)(QObject*)) {
+  for (QAction* item : items) {
+    connect(item, &QAction::triggered, this,
+            [this, item, handler] { Run([&] { (this->*handler)(item); }); });
+  }
+}
+
 void TFmmein::FormCreate(const QStringList& commandLine) {
   HasDocument = false;
   WrapOn = false;

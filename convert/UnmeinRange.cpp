@@ -40,14 +40,9 @@ ConversionRoad::TRange CurrentRange() { return {RangeStart, RangeEnd}; }
 }  // namespace
 
 void TFmmein::WireRangeCommands() {
-  const auto wire = [this](QAction* item, void (TFmmein::*handler)(QObject*)) {
-    connect(item, &QAction::triggered, this, [this, item, handler] {
-      Run([&] { (this->*handler)(item); });
-    });
-  };
-  for (QAction* item : {stpos, Btstops, edpos, Btends}) wire(item, &TFmmein::stposClick);
-  for (QAction* item : {N46, N42, N49, Btcut}) wire(item, &TFmmein::N46Click);
-  for (QAction* item : {A1, BtRet}) wire(item, &TFmmein::A1Click);
+  Wire({stpos, Btstops, edpos, Btends}, &TFmmein::stposClick);
+  Wire({N46, N42, N49, Btcut}, &TFmmein::N46Click);
+  Wire({A1, BtRet}, &TFmmein::A1Click);
   connect(Button1, &QPushButton::clicked, this, [this] { Run([this] { Button1Click(Button1); }); });
 }
 

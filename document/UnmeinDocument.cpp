@@ -16,15 +16,10 @@ const QColor kSilver(192, 192, 192);
 }
 
 void TFmmein::WireDocumentCommands() {
-  const auto wire = [this](QAction* item, void (TFmmein::*handler)(QObject*)) {
-    connect(item, &QAction::triggered, this, [this, item, handler] {
-      Run([&] { (this->*handler)(item); });
-    });
-  };
-  for (QAction* item : {Make, New1}) wire(item, &TFmmein::New1Click);
-  for (QAction* item : {Fsave, S1}) wire(item, &TFmmein::FsaveClick);
-  for (QAction* item : {Fclose, Close1}) wire(item, &TFmmein::FcloseClick);
-  for (QAction* item : {prgend, Exit1}) wire(item, &TFmmein::prgendClick);
+  Wire({Make, New1}, &TFmmein::New1Click);
+  Wire({Fsave, S1}, &TFmmein::FsaveClick);
+  Wire({Fclose, Close1}, &TFmmein::FcloseClick);
+  Wire({prgend, Exit1}, &TFmmein::prgendClick);
 }
 
 void TFmmein::New1Click(QObject*) {

@@ -27,12 +27,8 @@ constexpr int kMaxNoticesListed = 10;
 }  // namespace
 
 void TFmmein::WireLoadCommands() {
-  for (QAction* item : {Fopen, Open1}) {
-    connect(item, &QAction::triggered, this, [this, item] { Run([&] { FopenClick(item); }); });
-  }
-  for (QAction* item : {Fappend, N1}) {
-    connect(item, &QAction::triggered, this, [this, item] { Run([&] { FappendClick(item); }); });
-  }
+  Wire({Fopen, Open1}, &TFmmein::FopenClick);
+  Wire({Fappend, N1}, &TFmmein::FappendClick);
 }
 
 void TFmmein::FopenClick(QObject*) {
@@ -104,14 +100,25 @@ void TFmmein::ShowCutNotices() {
   Platform().ShowMessage(this, PromptPoint(), TMessageKind::Warning, QStringLiteral("警告"), text);
 }
 
+// The work list and the notices of one load are empty before it and after it, on every path.
+class TFmmein::TLoadScope {
+ public:
+  explicit TLoadScope(TFmmein& form) : form_(form), busy_(form) { Reset(); }
+  ~TLoadScope() { Reset(); }
+  TLoadScope(const TLoadScope&) = delete;
+  TLoadScope& operator=(const TLoadScope&) = delete;
+
+ private:
+  void Reset() {
+    form_.WorkList->Clear();
+    form_.cutNotices_.clear();
+  }
+  TFmmein& form_;
+  TBusyCursor busy_;
+};
+
 void TFmmein::OpenDocument(const QString& FileName) {
-  TBusyCursor busy(*this);
-  const auto cleanUp = qScopeGuard([this] {
-    WorkList->Clear();
-    cutNotices_.clear();
-  });
-  WorkList->Clear();
-  cutNotices_.clear();
+  TLoadScope load(*this);
   Btext->ClearText();
   ReadInto(FileName, *WorkList);
   NoteNulCut(FileName, *WorkList, false);
@@ -122,13 +129,7 @@ void TFmmein::OpenDocument(const QString& FileName) {
 }
 
 void TFmmein::AppendDocument(const QString& FileName) {
-  TBusyCursor busy(*this);
-  const auto cleanUp = qScopeGuard([this] {
-    WorkList->Clear();
-    cutNotices_.clear();
-  });
-  WorkList->Clear();
-  cutNotices_.clear();
+  TLoadScope load(*this);
   if (Btext->WordWrap()) SetWrap(false);
   {
     TUpdateGuard update(*Btext);

@@ -12,9 +12,7 @@
 
 void TFmmein::WireViewCommands() {
   connect(Btext, &TEditorControl::Changed, this, [this] { Run([this] { BtextChange(Btext); }); });
-  for (QAction* item : {wardw, N3}) {
-    connect(item, &QAction::triggered, this, [this, item] { Run([&] { wardwClick(item); }); });
-  }
+  Wire({wardw, N3}, &TFmmein::wardwClick);
 }
 
 void TFmmein::BtextChange(QObject*) { ApplyLineCountRule(); }

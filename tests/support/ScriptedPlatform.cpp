@@ -22,19 +22,17 @@ TAnswer TScriptedPlatform::AskYesNoCancel(QWidget*, QPoint at, const QString& ti
 
 std::optional<TFileDialogAnswer> TScriptedPlatform::ChooseFileToOpen(
     QWidget*, const TFileDialogRequest& request) {
-  Dialogs.append({request, false});
-  if (FileChoices.empty()) {
-    QTest::qFail("a file dialog ran without a prepared choice", __FILE__, __LINE__);
-    return std::nullopt;
-  }
-  auto choice = FileChoices.front();
-  FileChoices.pop_front();
-  return choice;
+  return NextChoice(request, false);
 }
 
 std::optional<TFileDialogAnswer> TScriptedPlatform::ChooseFileToSave(
     QWidget*, const TFileDialogRequest& request) {
-  Dialogs.append({request, true});
+  return NextChoice(request, true);
+}
+
+std::optional<TFileDialogAnswer> TScriptedPlatform::NextChoice(const TFileDialogRequest& request,
+                                                               bool save) {
+  Dialogs.append({request, save});
   if (FileChoices.empty()) {
     QTest::qFail("a file dialog ran without a prepared choice", __FILE__, __LINE__);
     return std::nullopt;

@@ -47,4 +47,7 @@ class TScriptedPlatform : public TPlatform {
   int BroughtToFront = 0;
 
   [[nodiscard]] QStringList MessageTexts() const;
+
+ private:
+  std::optional<TFileDialogAnswer> NextChoice(const TFileDialogRequest& request, bool save);
 };
