@@ -161,6 +161,8 @@ class TFmmein : public QMainWindow {
   void ReadInto(const QString& FileName, TLightStrings& List);
   // The guard before Exit (kind 1) and Close (kind 2): false when the user keeps the document.
   bool PassUnsavedGuard(int Kind);
+  // A range field in silver (the bound is at its default) or aqua (the user has set it).
+  static void SetBoundColor(QLineEdit* Field, bool SetByUser);
   // The range-dependent commands follow whether the user has set a bound.
   void SetRangeCommands(bool On);
   [[nodiscard]] bool BoundSetByUser() const;

@@ -20,8 +20,6 @@
 
 namespace {
 
-const QColor kSilver(192, 192, 192);
-
 QList<TFileFilter> OpenFilters() {
   return {{QStringLiteral("ﾃｷｽﾄ (*.txt)"), QStringLiteral("*.txt")},
           {QStringLiteral("GetRight(*.grx)"), QStringLiteral("*.grx")},
@@ -77,11 +75,8 @@ TFmmein::TFmmein(const QStringList& commandLine, QWidget* parent)
   WireDocumentCommands();
   WireRangeCommands();
   WireViewCommands();
-  for (QLineEdit* field : {ed1, ed2}) {
-    QPalette colours = field->palette();
-    colours.setColor(QPalette::Base, kSilver);
-    field->setPalette(colours);
-  }
+  SetBoundColor(ed1, false);
+  SetBoundColor(ed2, false);
   Btext->SetColor(palette().color(QPalette::Button));
   resize(600, 470);
   FormCreate(commandLine);

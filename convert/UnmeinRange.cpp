@@ -19,12 +19,6 @@ namespace {
 const QColor kSilver(192, 192, 192);  // a bound at its default
 const QColor kAqua(0, 255, 255);      // a bound the user has set
 
-void SetFieldColor(QLineEdit* field, const QColor& colour) {
-  QPalette colours = field->palette();
-  colours.setColor(QPalette::Base, colour);
-  field->setPalette(colours);
-}
-
 bool IsAqua(const QLineEdit* field) { return field->palette().color(QPalette::Base) == kAqua; }
 
 QString StartText(std::int32_t line) {
@@ -53,9 +47,15 @@ void TFmmein::ResetRange() {
   ed1->setText(StartText(RangeStart));
   ed2->setText(EndText(RangeEnd));
   ed3->setText(QString::number(count));
-  SetFieldColor(ed1, kSilver);
-  SetFieldColor(ed2, kSilver);
+  SetBoundColor(ed1, false);
+  SetBoundColor(ed2, false);
   SetRangeCommands(false);
+}
+
+void TFmmein::SetBoundColor(QLineEdit* Field, bool SetByUser) {
+  QPalette colours = Field->palette();
+  colours.setColor(QPalette::Base, SetByUser ? kAqua : kSilver);
+  Field->setPalette(colours);
 }
 
 void TFmmein::SetRangeCommands(bool On) {
@@ -81,7 +81,7 @@ void TFmmein::stposClick(QObject* Sender) {
       return;
     }
     ed1->setText(StartText(line));
-    SetFieldColor(ed1, kAqua);
+    SetBoundColor(ed1, true);
   } else {
     RangeEnd = line;
     if (line < RangeStart) {
@@ -90,7 +90,7 @@ void TFmmein::stposClick(QObject* Sender) {
       return;
     }
     ed2->setText(EndText(line));
-    SetFieldColor(ed2, kAqua);
+    SetBoundColor(ed2, true);
   }
   if (BoundSetByUser()) SetRangeCommands(true);
 }
@@ -105,13 +105,13 @@ void TFmmein::ApplyLineCountRule() {
   if (ed3->text() == QString::number(count)) return;
   ed3->setText(QString::number(count));
   RangeEnd = count - 1;
-  SetFieldColor(ed2, kSilver);
+  SetBoundColor(ed2, false);
   ed2->setText(EndText(RangeEnd));
   // Lines deleted by hand can leave the start past the new end; a command would then add empty
   // lines that were never there, so the start returns to the first line.
   if (RangeStart > RangeEnd && RangeStart > 0) {
     RangeStart = 0;
-    SetFieldColor(ed1, kSilver);
+    SetBoundColor(ed1, false);
     ed1->setText(StartText(RangeStart));
   }
 }

@@ -324,10 +324,4 @@ std::size_t EncodeFromEditor(std::u16string_view text, std::string& out) {
   return EncodeImpl<true>(text, out);
 }
 
-std::string EncodeUnit(char16_t unit) {
-  std::string bytes;
-  if (Encode(std::u16string_view(&unit, 1), bytes) != npos) bytes.clear();
-  return bytes;
-}
-
 }  // namespace Cp932

@@ -33,8 +33,4 @@ std::size_t Encode(std::u16string_view text, std::string& out);
 std::size_t DecodeForEditor(std::string_view bytes, char16_t* out) noexcept;
 std::size_t EncodeFromEditor(std::u16string_view text, std::string& out);
 
-// The CP932 bytes of one UTF-16 unit that is not a line break, or an empty string when it has
-// no CP932 form. Used to size and name characters in messages.
-[[nodiscard]] std::string EncodeUnit(char16_t unit);
-
 }  // namespace Cp932

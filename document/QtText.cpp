@@ -42,10 +42,6 @@ EUnmappableText::EUnmappableText(QChar character, char32_t codePoint, int line, 
 
 namespace QtText {
 
-QString FromCp932(std::string_view bytes) {
-  return DecodeWith(bytes, [](std::string_view b, char16_t* out) { return Cp932::Decode(b, out); });
-}
-
 std::string ToCp932Lossy(const QString& text) {
   std::string bytes;
   std::u16string_view rest = UnitsOf(text);

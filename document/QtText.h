@@ -20,8 +20,6 @@ class EUnmappableText : public EKorvaneError {
 
 namespace QtText {
 
-// Lossless decoding: undecodable bytes become escape units that encode back to them.
-[[nodiscard]] QString FromCp932(std::string_view bytes);
 // CP932 bytes of text; a character that CP932 cannot hold becomes '?'. For names that go
 // into the document or are measured in bytes.
 [[nodiscard]] std::string ToCp932Lossy(const QString& text);

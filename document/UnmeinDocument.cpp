@@ -11,10 +11,6 @@
 #include "app/Unmein.h"
 #include "document/EditorControl.h"
 
-namespace {
-const QColor kSilver(192, 192, 192);
-}
-
 void TFmmein::WireDocumentCommands() {
   Wire({Make, New1}, &TFmmein::New1Click);
   Wire({Fsave, S1}, &TFmmein::FsaveClick);
@@ -54,11 +50,8 @@ void TFmmein::FcloseClick(QObject*) {
   RangeStart = 0;
   RangeEnd = 0;
   for (QLineEdit* field : {ed1, ed2, ed3}) field->clear();
-  for (QLineEdit* field : {ed1, ed2}) {
-    QPalette colours = field->palette();
-    colours.setColor(QPalette::Base, kSilver);
-    field->setPalette(colours);
-  }
+  SetBoundColor(ed1, false);
+  SetBoundColor(ed2, false);
   Btext->SetColor(palette().color(QPalette::Button));
   Mark->setEnabled(false);
   JumpMark1->setEnabled(false);

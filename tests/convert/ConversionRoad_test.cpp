@@ -7,16 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/LineLists.h"
+
 namespace {
 
-using Lines = std::vector<std::string>;
 using ConversionRoad::TRange;
-
-Lines LinesOf(const TLightStrings& list) {
-  Lines lines;
-  for (std::int32_t i = 0; i < list.Count(); ++i) lines.push_back(list.Get(i));
-  return lines;
-}
 
 void Upper(std::string_view line, TLightStrings& out) {
   std::string upper(line);

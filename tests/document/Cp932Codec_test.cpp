@@ -228,23 +228,6 @@ TEST(Cp932Codec, EncodeStopsAtTheFirstUnitWithoutCp932Form) {
   }
 }
 
-TEST(Cp932Codec, EncodeUnitGivesBytesOrNothing) {
-  const struct {
-    char16_t unit;
-    std::string bytes;
-  } rows[] = {
-      {u'A', "A"},
-      {u'\0', std::string(1, '\0')},
-      {u'\u3042', "\x82\xA0"},  // あ
-      {u'\uFF71', "\xB1"},      // ｱ
-      {Esc(0x80), "\x80"},
-      {u'\u00E9', ""},
-      {u'\xD800', ""},
-  };
-  for (const auto& row : rows)
-    EXPECT_EQ(Hex(Cp932::EncodeUnit(row.unit)), Hex(row.bytes)) << Hex(std::u16string(1, row.unit));
-}
-
 TEST(Cp932Codec, EditorDecodeMakesEveryLineBreakOneNewline) {
   const Mapping rows[] = {
       {"CR LF", "a\r\nb", u"a\nb"},

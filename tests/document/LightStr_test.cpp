@@ -9,16 +9,11 @@
 #include "document/Failures.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/LineLists.h"
+
 namespace {
 
-using Lines = std::vector<std::string>;
 const char* const kIndexMessage = "インデックスがリストの範囲を超えています";
-
-Lines LinesOf(const TLightStrings& list) {
-  Lines lines;
-  for (std::int32_t i = 0; i < list.Count(); ++i) lines.push_back(list.Get(i));
-  return lines;
-}
 
 void Fill(TLightStrings& list, const Lines& lines) {
   list.Clear();

@@ -10,15 +10,10 @@
 #include "document/Failures.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/LineLists.h"
+
 namespace {
 
-using Lines = std::vector<std::string>;
-
-Lines LinesOf(const TLightStrings& list) {
-  Lines lines;
-  for (std::int32_t i = 0; i < list.Count(); ++i) lines.push_back(list.Get(i));
-  return lines;
-}
 
 TEST(ReadersFileNames, ExtensionNameAndChange) {
   struct Row { const char* path; const char* ext; const char* name; const char* txt; };

@@ -16,6 +16,8 @@ const QString kHtmlLostMessage = QStringLiteral(
 class UnmeinLoadTest : public QObject {
   Q_OBJECT
  private slots:
+  void editorLinesAndCount_data();
+  void editorLinesAndCount();
   void openSetsTheDocumentAndTheOpenState();
   void openThenAppendAddsOneEmptyLine();
   void appendAfterALineWithoutBreak();
@@ -37,6 +39,39 @@ class UnmeinLoadTest : public QObject {
   void namesWithBlanksAndNonAsciiCharacters();
   void openedNameInStatusBar();
 };
+
+void UnmeinLoadTest::editorLinesAndCount_data() {
+  QTest::addColumn<QByteArray>("text");
+  QTest::addColumn<QList<QByteArray>>("lines");
+  QTest::newRow("empty editor has no line") << QByteArray() << QList<QByteArray>{};
+  QTest::newRow("a final break adds no line") << QByteArray("a\r\nb\r\n")
+                                              << QList<QByteArray>{"a", "b"};
+  QTest::newRow("last line without break") << QByteArray("a\r\nb") << QList<QByteArray>{"a", "b"};
+  QTest::newRow("empty lines count") << QByteArray("\r\n\r\nc\r\n")
+                                     << QList<QByteArray>{"", "", "c"};
+  QTest::newRow("text ends at NUL") << QByteArray("a\r\nb\0c\r\nd", 9)
+                                    << QList<QByteArray>{"a", "b"};
+  QTest::newRow("double-byte lines") << Sjis(QStringLiteral("表示\r\nソフト\r\n"))
+                                     << QList<QByteArray>{Sjis(QStringLiteral("表示")),
+                                                          Sjis(QStringLiteral("ソフト"))};
+}
+
+// The editor's line interface: count, each line as bytes, "" past the last line.
+void UnmeinLoadTest::editorLinesAndCount() {
+  QFETCH(QByteArray, text);
+  QFETCH(QList<QByteArray>, lines);
+  TWindowFixture fx;
+  TEditorControl& editor = *fx.Form().Btext;
+  editor.SetText(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+  QCOMPARE(editor.LineCount(), lines.size());
+  for (int i = 0; i < lines.size(); ++i) {
+    QCOMPARE(QByteArray::fromStdString(editor.Line(i)), lines[i]);
+    QCOMPARE(editor.LineFromChar(editor.LineIndex(i)), i);
+  }
+  QCOMPARE(editor.Line(static_cast<int>(lines.size()) + 1), std::string());
+  QCOMPARE(editor.LineIndex(static_cast<int>(lines.size()) + 1), -1);
+  QVERIFY(editor.Modified());
+}
 
 void UnmeinLoadTest::openSetsTheDocumentAndTheOpenState() {
   TWindowFixture fx;
