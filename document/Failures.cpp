@@ -4,16 +4,50 @@
 #include <cerrno>
 
 namespace {
+
 const char* const kListIndexMessage = "インデックスがリストの範囲を超えています";
+
+std::string NotRegularFileMessage(ENotRegularFile::TKind kind) {
+  const std::string text = "通常のﾌｧｲﾙではないため読み込めません";
+  switch (kind) {
+    case ENotRegularFile::TKind::NamedPipe:
+      return text + "（名前付きﾊﾟｲﾌﾟ）";
+    case ENotRegularFile::TKind::Socket:
+      return text + "（ｿｹｯﾄ）";
+    case ENotRegularFile::TKind::Device:
+      return text + "（ﾃﾞﾊﾞｲｽ）";
+    case ENotRegularFile::TKind::Other:
+      break;
+  }
+  return text;
 }
+
+}  // namespace
+
+const char* const kReadOnlyFileReason = "読み取り専用のﾌｧｲﾙです";
 
 EListError::EListError() : EKorvaneError(kListIndexMessage) {}
 
-EInOutError::EInOutError(int errorCode)
-    : EKorvaneError(SystemErrorText(errorCode)), ErrorCode(errorCode) {}
+EInOutError::EInOutError(int errorCode) : EInOutError(errorCode, SystemErrorText(errorCode)) {}
+
+EInOutError::EInOutError(int errorCode, const std::string& message)
+    : EKorvaneError(message), ErrorCode(errorCode) {}
+
+ENotRegularFile::ENotRegularFile(TKind kind)
+    : EInOutError(EINVAL, NotRegularFileMessage(kind)), Kind(kind) {}
+
+ERestoreFailed::ERestoreFailed(int errorCode, const std::string& backupPath)
+    : EInOutError(errorCode, "ﾌｧｲﾙを書き込めず、元の内容も戻せませんでした\n元の内容は " +
+                                 backupPath + " に残してあります\n" +
+                                 SystemErrorText(errorCode)),
+      BackupPath(backupPath) {}
 
 EFCreateError::EFCreateError(const std::string& fileName, int errorCode)
-    : EKorvaneError("ﾌｧｲﾙ " + fileName + " を作成できません\n" + SystemErrorText(errorCode)),
+    : EFCreateError(fileName, errorCode, SystemErrorText(errorCode)) {}
+
+EFCreateError::EFCreateError(const std::string& fileName, int errorCode,
+                             const std::string& reason)
+    : EKorvaneError("ﾌｧｲﾙ " + fileName + " を作成できません\n" + reason),
       ErrorCode(errorCode) {}
 
 std::string SystemErrorText(int errorCode) {
@@ -36,6 +70,8 @@ std::string SystemErrorText(int errorCode) {
       return "ﾃﾞｨｽｸがいっぱいです";
     case ENAMETOOLONG:
       return "ﾌｧｲﾙ名が長すぎます";
+    case EFBIG:
+      return "ﾌｧｲﾙｻｲｽﾞの上限を超えたため書き込めません";
     default:
       return "I/O ｴﾗｰ (" + std::to_string(errorCode) + ")";
   }

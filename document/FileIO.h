@@ -9,14 +9,25 @@
 
 namespace FileIO {
 
-// The whole content of a file. Throws EInOutError when it cannot be opened or read
-// (a folder given as a file fails with EISDIR).
+// Sets the folder that keeps the old content of a file while it is written in place (see
+// TAtomicFileWriter). Empty means $TMPDIR, or /tmp when that is unset. Applies to the whole
+// process; a folder that does not exist yet is created when a backup is first needed.
+void SetBackupFolder(const std::string& folder);
+
+// Makes the process ignore SIGXFSZ, so that a write beyond the file-size limit fails with
+// EFBIG (reported as a failure of the save) instead of ending the process.
+void IgnoreFileSizeSignal();
+
+// The whole content of a file. Throws EInOutError when it cannot be opened or read (a folder
+// given as a file fails with EISDIR) and ENotRegularFile for a named pipe, socket or device.
 [[nodiscard]] std::string ReadWholeFile(const std::string& path);
 
-// A file opened for reading, closed on every path.
+// A regular file opened for reading, closed on every path. Opening never blocks: a named pipe,
+// a socket or a device is refused before anything is read from it.
 class TInputFile {
  public:
-  // Throws EInOutError when the file cannot be opened or is a folder.
+  // Throws EInOutError when the file cannot be opened or is a folder (EISDIR), and
+  // ENotRegularFile when it is a named pipe, a socket or a device.
   explicit TInputFile(const std::string& path);
   ~TInputFile();
   TInputFile(const TInputFile&) = delete;
@@ -34,29 +45,65 @@ class TInputFile {
 // The rest of an open file, read to its end. Throws EInOutError on a read error.
 [[nodiscard]] std::string ReadAll(TInputFile& file);
 
-// Writes a file in place of `path` without ever leaving it half written: the bytes go to a
-// temporary file in the same folder, which replaces the target by one rename in Commit. A
-// writer destroyed without Commit removes its temporary file; the target stays as it was.
-// An existing target keeps its permissions; a symbolic link keeps pointing at the new file.
+// Writes a file in place of `path` without ever leaving it half written.
+//
+// Usually the bytes go to an unnamed temporary file in the same folder (a hidden named one
+// where the file system has no unnamed files), which gets a name and replaces the target by
+// one rename in Commit; the folder is then flushed too. An existing target's owner, group and
+// mode pass to the new file as far as the process may set them.
+//
+// A target with several hard links, or in a folder that may not be written, is instead
+// written in place: its old content is first copied to a backup file in the backup folder
+// (SetBackupFolder), which is removed once the new content is on disk. When the writing fails
+// the old content is put back and the backup removed; when even that fails the backup stays
+// and ERestoreFailed names it.
+//
+// A writer destroyed without Commit leaves the target as it was and no file behind (unless
+// putting back the old content of an in-place write failed: the backup then stays). A symbolic
+// link keeps pointing at the new file. After any failure the writer is spent: Write and Commit
+// throw EInOutError(EBADF).
 class TAtomicFileWriter {
  public:
-  // Throws EFCreateError when the temporary file cannot be created (no such folder, no right
-  // to write there, the target is a folder).
+  // Throws EFCreateError when the target may not be written (a read-only file: the reason is
+  // kReadOnlyFileReason), when the target is a folder, or when neither a temporary file nor,
+  // for the in-place route, the target and its backup can be opened. Nothing is changed then.
   explicit TAtomicFileWriter(const std::string& path);
   ~TAtomicFileWriter();
   TAtomicFileWriter(const TAtomicFileWriter&) = delete;
   TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
 
-  // Throws EInOutError when the bytes cannot be written (the disk is full, …).
+  // Throws EInOutError when the bytes cannot be written (the disk is full, the file-size
+  // limit, …), or ERestoreFailed (see above).
   void Write(std::string_view bytes);
-  // Flushes the file to disk and renames it over the target. Throws EInOutError.
+  // Puts the new content in place of the target, on disk. Throws EInOutError, or
+  // ERestoreFailed (see above). On the rename route a failure to flush the folder after the
+  // rename is reported too, although the target then already holds the new content.
   void Commit();
 
  private:
+  enum class TRoute { Unnamed, Named, InPlace };
+
+  void BeginInPlace(const std::string& shownPath);
+  void CommitRenamed();
+  void CommitInPlace();
+  [[noreturn]] void FailRenamed(int code);
+  [[noreturn]] void FailInPlace(int code);
+  [[nodiscard]] bool PutBackOldContent() noexcept;
+  void RemoveBackup() noexcept;
+  void CloseTarget() noexcept;
   void Discard() noexcept;
-  std::string target_;
-  std::string temp_;
-  int fd_ = -1;
+  void RequireOpen() const;
+
+  std::string target_;        // the file replaced, symbolic links resolved
+  std::string folder_;        // the target's folder
+  TRoute route_ = TRoute::Unnamed;
+  int fd_ = -1;               // the temporary file, or the target on the in-place route
+  std::string temp_;          // the temporary file's name, once it has one
+  std::string backup_;        // in place: the copy of the old content, until it is removed
+  int backupFd_ = -1;
+  std::int64_t oldSize_ = 0;  // in place: the length of the old content
+  std::int64_t written_ = 0;
+  bool writingBegan_ = false; // in place: the target no longer holds its old content
 };
 
 // Writes bytes as the whole content of path through a TAtomicFileWriter.

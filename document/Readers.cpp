@@ -92,6 +92,8 @@ TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list) {
   std::optional<FileIO::TInputFile> file;
   try {
     file.emplace(path);
+  } catch (const ENotRegularFile&) {
+    throw;  // a pipe, socket or device is no HTML page that failed to open: the caller says so
   } catch (const EInOutError&) {
     report.HtmlOpenFailed = true;
     return report;

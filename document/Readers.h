@@ -42,7 +42,7 @@ struct TReadReport {
 // scrubbed and its lines split at CR, LF and CR LF; a file of 0 or 1 byte gives the single line
 // "当該ファイルは正常に読み出せません". Any other file is read by TLightStrings::LoadFromFile.
 // Throws EInOutError when a non-HTML file cannot be read, or an HTML file cannot be read after
-// it was opened.
+// it was opened; ENotRegularFile for a named pipe, socket or device under any name.
 TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list);
 
 // Reads an internet shortcut into list (cleared first; nothing more when path is not a

@@ -2,11 +2,18 @@
 #include "document/FileIO.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "document/Failures.h"
+#include "document/LightStr.h"
+#include "document/Readers.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -43,6 +50,68 @@ TEST(FileIORead, WholeFileWithEveryByte) {
   for (int i = 0; i < 70000; ++i) bytes += static_cast<char>(i % 256);
   EXPECT_EQ(FileIO::ReadWholeFile(dir.Write("all.bin", bytes)), bytes);
   EXPECT_EQ(FileIO::ReadWholeFile(dir.Write("empty", "")), "");
+}
+
+// Leaves a Unix socket file at path; the socket itself is closed, the name stays.
+void BindSocketFile(const std::string& path) {
+  sockaddr_un address {};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ::close(fd);
+}
+
+// Ends the test process when a read blocks, instead of letting the run hang.
+class TDeadline {
+ public:
+  explicit TDeadline(unsigned seconds) { ::alarm(seconds); }
+  ~TDeadline() { ::alarm(0); }
+  TDeadline(const TDeadline&) = delete;
+  TDeadline& operator=(const TDeadline&) = delete;
+};
+
+TEST(FileIORead, PipesSocketsAndDevicesAreRefusedAtOnce) {
+  TTempDir dir;
+  struct Kind { const char* name; ENotRegularFile::TKind kind; const char* message; };
+  const Kind kinds[] = {
+      {"pipe", ENotRegularFile::TKind::NamedPipe, "通常のﾌｧｲﾙではないため読み込めません（名前付きﾊﾟｲﾌﾟ）"},
+      {"socket", ENotRegularFile::TKind::Socket, "通常のﾌｧｲﾙではないため読み込めません（ｿｹｯﾄ）"},
+      {"null", ENotRegularFile::TKind::Device, "通常のﾌｧｲﾙではないため読み込めません（ﾃﾞﾊﾞｲｽ）"},
+  };
+  for (const char* ext : {".txt", ".html"}) {
+    const std::string stem = dir.File("");
+    ASSERT_EQ(::mkfifo((stem + "pipe" + ext).c_str(), 0644), 0);
+    BindSocketFile(stem + "socket" + ext);
+    std::filesystem::create_symlink("/dev/null", stem + "null" + ext);
+  }
+  struct Reader { const char* name; std::function<void(const std::string&)> read; };
+  const Reader readers[] = {
+      {"ReadWholeFile", [](const std::string& path) { (void)FileIO::ReadWholeFile(path); }},
+      {"LoadFromFile", [](const std::string& path) { TLightStrings().LoadFromFile(path); }},
+      {"ReadDocumentFile", [](const std::string& path) {
+         TLightStrings list;
+         (void)Readers::ReadDocumentFile(path, list);
+       }},
+  };
+  const TDeadline deadline(10);
+  for (const Kind& kind : kinds) {
+    for (const char* ext : {".txt", ".html"}) {
+      for (const Reader& reader : readers) {
+        const std::string path = dir.File(std::string(kind.name) + ext);
+        SCOPED_TRACE(std::string(reader.name) + " " + path);
+        try {
+          reader.read(path);
+          ADD_FAILURE() << "read";
+        } catch (const ENotRegularFile& e) {
+          EXPECT_EQ(e.Kind, kind.kind);
+          EXPECT_STREQ(e.what(), kind.message);
+        }
+      }
+    }
+  }
 }
 
 TEST(FileIOWriteAtomically, ReplacesContentKeepsModeLeavesNoTemporaryFile) {
@@ -107,6 +176,7 @@ TEST(FailuresSystemErrorText, KnownCodesHaveTextsOthersTheirNumber) {
       {ENOENT, "ﾌｧｲﾙが見つかりません"},
       {EACCES, "ﾌｧｲﾙ ｱｸｾｽが拒否されました"},
       {ENOSPC, "ﾃﾞｨｽｸがいっぱいです"},
+      {EFBIG, "ﾌｧｲﾙｻｲｽﾞの上限を超えたため書き込めません"},
       {EIO, "I/O ｴﾗｰ (5)"},
       {EXDEV, "I/O ｴﾗｰ (18)"},
   };
