@@ -6,6 +6,7 @@
 #include <new>
 
 #include "app/Platform.h"
+#include "app/Translations.h"
 
 namespace {
 
@@ -15,12 +16,16 @@ QPoint BoxPointOver(const QWidget* owner) {
   return QPoint(frame.left() + frame.width() / 4, frame.top() + frame.height() / 3);
 }
 
-QString MessageOf(const std::exception& failure) {
+}  // namespace
+
+QString FailureMessage(const std::exception& failure) {
   if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
     return QStringLiteral("メモリが不足しているため、処理を続けられません。");
   }
   return QString::fromUtf8(failure.what());
 }
+
+namespace {
 
 void ShowError(QWidget* owner, const QString& text) {
   if (owner == nullptr) owner = QApplication::activeWindow();
@@ -32,14 +37,16 @@ void ShowError(QWidget* owner, const QString& text) {
 }  // namespace
 
 void ReportFailure(QWidget* owner, const std::exception& failure) {
-  ShowError(owner, MessageOf(failure));
+  ShowError(owner, FailureMessage(failure));
 }
 
 void ReportUnknownFailure(QWidget* owner) {
   ShowError(owner, QStringLiteral("予期しないエラーが発生しました。"));
 }
 
-TKorvaneApplication::TKorvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TKorvaneApplication::TKorvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  InstallJapaneseTranslations(*this);
+}
 
 bool TKorvaneApplication::notify(QObject* receiver, QEvent* event) {
   bool handled = false;

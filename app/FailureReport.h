@@ -9,6 +9,8 @@
 
 class QWidget;
 
+// The text a failure is shown with.
+[[nodiscard]] QString FailureMessage(const std::exception& failure);
 // Shows the failure's message in an error box over owner (or the active window).
 void ReportFailure(QWidget* owner, const std::exception& failure);
 void ReportUnknownFailure(QWidget* owner);

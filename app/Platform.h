@@ -49,6 +49,10 @@ class TPlatform {
                                                             const TFileDialogRequest& request) = 0;
   virtual std::optional<TFileDialogAnswer> ChooseFileToSave(QWidget* owner,
                                                             const TFileDialogRequest& request) = 0;
+  // The input box: a caption, a one-line prompt and an entry field holding `initial`, with OK
+  // and Cancel. The entered text on OK; `initial` on Cancel.
+  virtual QString AskText(QWidget* owner, const QString& caption, const QString& prompt,
+                          const QString& initial) = 0;
   // The hourglass over the whole application, or the normal cursor again.
   virtual void SetBusyCursor(bool busy) = 0;
   // Raises and activates the window.

@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -29,29 +32,57 @@ int ExecAt(QMessageBox& box, QPoint at) {
 std::optional<TFileDialogAnswer> RunFileDialog(QWidget* owner, const TFileDialogRequest& request,
                                                QFileDialog::AcceptMode mode) {
   QFileDialog dialog(owner, request.Title);
+  ConfigureFileDialog(dialog, request, mode);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return TFileDialogAnswer{dialog.selectedFiles().first(), ChosenFilterIndex(dialog, request)};
+}
+
+}  // namespace
+
+QString QtNameFilter(const TFileFilter& filter) {
+  // Qt's "*.*" would hide files without an extension; the all-files entries match every file.
+  const QString pattern = filter.Pattern == QStringLiteral("*.*") ? QStringLiteral("*")
+                                                                  : filter.Pattern;
+  return QStringLiteral("%1 (%2)").arg(filter.Caption, pattern);
+}
+
+int ChosenFilterIndex(const QFileDialog& dialog, const TFileDialogRequest& request) {
+  // With the details hidden, Qt answers with the caption as shown.
+  const QString chosen = dialog.selectedNameFilter();
+  for (qsizetype i = 0; i < request.Filters.size(); ++i) {
+    const TFileFilter& filter = request.Filters[i];
+    if (chosen == filter.Caption.simplified() || chosen == QtNameFilter(filter)) {
+      return static_cast<int>(i) + 1;
+    }
+  }
+  return 1;
+}
+
+QStringList ConfigureFileDialog(QFileDialog& dialog, const TFileDialogRequest& request,
+                                QFileDialog::AcceptMode mode) {
+  // Qt's own dialog, so that it speaks the program's language and shows the captions as given.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // Only the captions are shown; the patterns Qt filters by are added behind them.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
   dialog.setDefaultSuffix(request.DefaultExt);
   if (!request.ConfirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   QStringList filters;
-  for (const TFileFilter& filter : request.Filters) {
-    // Qt reads the patterns from the parentheses; the captions already hold them.
-    filters << (filter.Caption.contains(filter.Pattern)
-                    ? filter.Caption
-                    : QStringLiteral("%1 (%2)").arg(filter.Caption, filter.Pattern));
-  }
+  for (const TFileFilter& filter : request.Filters) filters << QtNameFilter(filter);
   dialog.setNameFilters(filters);
   if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size()) {
     dialog.selectNameFilter(filters[request.FilterIndex - 1]);
   }
-  if (!request.FileName.isEmpty()) dialog.selectFile(request.FileName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return TFileDialogAnswer{dialog.selectedFiles().first(),
-                           static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1};
+  if (!request.FileName.isEmpty()) {
+    // The dialog opens in the folder of the proposed name, also when it is not the current one.
+    const QFileInfo proposed(request.FileName);
+    dialog.setDirectory(proposed.absolutePath());
+    dialog.selectFile(proposed.fileName());
+  }
+  return filters;
 }
-
-}  // namespace
 
 void TQtPlatform::ShowMessage(QWidget* owner, QPoint at, TMessageKind kind, const QString& title,
                               const QString& text) {
@@ -81,6 +112,14 @@ std::optional<TFileDialogAnswer> TQtPlatform::ChooseFileToOpen(QWidget* owner,
 std::optional<TFileDialogAnswer> TQtPlatform::ChooseFileToSave(QWidget* owner,
                                                                const TFileDialogRequest& request) {
   return RunFileDialog(owner, request, QFileDialog::AcceptSave);
+}
+
+QString TQtPlatform::AskText(QWidget* owner, const QString& caption, const QString& prompt,
+                             const QString& initial) {
+  bool ok = false;
+  const QString text =
+      QInputDialog::getText(owner, caption, prompt, QLineEdit::Normal, initial, &ok);
+  return ok ? text : initial;
 }
 
 void TQtPlatform::SetBusyCursor(bool busy) {

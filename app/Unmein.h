@@ -77,6 +77,7 @@ class TFmmein : public QMainWindow {
   // ---- start-up (app/UnmeinStartup.cpp) ----
   void FormCreate(const QStringList& commandLine);
   void FormDestroy();
+  void OpenCommandLineFile(const QString& Argument);
   // Top-left corners of the loading/lifecycle boxes and of the range boxes.
   [[nodiscard]] QPoint PromptPoint() const;
   [[nodiscard]] QPoint MessagePoint() const;
@@ -139,6 +140,7 @@ class TFmmein : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -159,6 +161,7 @@ class TFmmein : public QMainWindow {
   void Wire(std::initializer_list<QAction*> items, void (TFmmein::*handler)(QObject*));
   // Loading helpers (document/UnmeinLoad.cpp).
   void ReadInto(const QString& FileName, TLightStrings& List);
+  void ReadFileInto(const QString& FileName, TLightStrings& List);
   // The guard before Exit (kind 1) and Close (kind 2): false when the user keeps the document.
   bool PassUnsavedGuard(int Kind);
   // A range field in silver (the bound is at its default) or aqua (the user has set it).
@@ -169,7 +172,7 @@ class TFmmein : public QMainWindow {
 
   void NoteNulCut(const QString& FileName, const TLightStrings& Lines, bool MoreFilesFollow);
   void ShowCutNotices();
-  void ShowRangeMessage(const QString& Text);
+  void ShowRangeMessage(const QString& Text, TMessageKind Kind = TMessageKind::Information);
 
   // Parts of files that a load could not bring into the document, told to the user at its end.
   struct TCutNotice {
@@ -182,6 +185,7 @@ class TFmmein : public QMainWindow {
   class TLoadScope;
   int busyDepth_ = 0;
   bool exitConfirmed_ = false;
+  QString startupFailure_;  // told once the window is shown
 
   friend class TBusyCursor;
 };

@@ -66,7 +66,9 @@ QLineEdit* NewField(QWidget* parent, const char* name, QRect geometry) {
   auto* field = new QLineEdit(parent);
   field->setObjectName(QString::fromLatin1(name));
   field->setReadOnly(true);
-  field->setFocusPolicy(Qt::NoFocus);
+  // A click gives the field the keyboard, where typing changes nothing; without the focus,
+  // keystrokes would go on landing unseen in the editor.
+  field->setFocusPolicy(Qt::ClickFocus);
   field->setGeometry(geometry);
   return field;
 }
@@ -225,6 +227,12 @@ void TFmmein::ComposeMainMenu() {
   for (QMenu* menu : {File1, Edit1, Show1, N52, Replace1, Delete1, Option1, Help1}) {
     MainMenu1->addMenu(menu);
   }
+  // The usual keys, shown in the menus. Ctrl+Z stays the editor's own undo of typing.
+  New1->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
+  Open1->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+  S1->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+  Print1->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
+  Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
   for (QAction* item : {A1, N46, N42}) item->setEnabled(false);
 }
 

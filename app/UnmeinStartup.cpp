@@ -2,6 +2,8 @@
 // positions and the busy cursor.
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QShowEvent>
 #include <QFont>
 #include <QLineEdit>
 #include <QLabel>
@@ -11,12 +13,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "app/Globals.h"
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
 #include "document/EditorControl.h"
 #include "document/Failures.h"
+#include "document/FileIO.h"
 
 namespace {
 
@@ -110,16 +114,54 @@ void TFmmein::FormCreate(const QStringList& commandLine) {
   WorkList = std::make_unique<TLightStrings>();
   Run([this] {
     MemoClipPath = DataFolder() + QStringLiteral("memoclip.kvn");
+    // A save that must write a file in place keeps the old content here until it is done.
+    FileIO::SetBackupFolder(QFile::encodeName(DataFolder()).toStdString());
     EnsureFileExists(MemoClipPath);
   });
   RangeCaretPos = 0;
-  if (!commandLine.isEmpty()) Run([&] { OpenDocument(commandLine.first()); });
+  if (!commandLine.isEmpty()) OpenCommandLineFile(commandLine.first());
 
   const QWidget* client = centralWidget();
   const int editorBottom = Btext->y() + Btext->height();
   BottomGap = client->height() - editorBottom;
   LabelGap = Label1->y() - editorBottom;
   RowGap = ed1->y() - editorBottom;
+}
+
+// The file named on the command line, by its absolute name, so that a later save goes to its
+// folder whatever the current folder is then. A failure is told once the window is shown,
+// over it (showEvent).
+void TFmmein::OpenCommandLineFile(const QString& Argument) {
+  const QFileInfo file(Argument);
+  if (!file.exists() && Argument.contains(QChar::ReplacementCharacter)) {
+    startupFailure_ = QStringLiteral("ﾌｧｲﾙ %1 を開けません\n"
+                                     "ﾌｧｲﾙ名に UTF-8 として読めないﾊﾞｲﾄが含まれています")
+                          .arg(Argument);
+    return;
+  }
+  try {
+    OpenDocument(file.absoluteFilePath());
+  } catch (const std::exception& failure) {
+    startupFailure_ = FailureMessage(failure);
+  } catch (...) {
+    startupFailure_ = QStringLiteral("予期しないエラーが発生しました。");
+  }
+}
+
+void TFmmein::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (startupFailure_.isEmpty()) return;
+  // Queued, so that the box is placed over the window where it finally stands.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        const QString text = std::exchange(startupFailure_, QString());
+        if (!text.isEmpty()) {
+          Platform().ShowMessage(this, PromptPoint(), TMessageKind::Error, QStringLiteral("ｴﾗｰ"),
+                                 text);
+        }
+      },
+      Qt::QueuedConnection);
 }
 
 void TFmmein::FormDestroy() {

@@ -39,6 +39,9 @@ class TSilentPlatform : public TPlatform {
   std::optional<TFileDialogAnswer> ChooseFileToSave(QWidget*, const TFileDialogRequest&) override {
     return std::nullopt;
   }
+  QString AskText(QWidget*, const QString&, const QString&, const QString& initial) override {
+    return initial;
+  }
   void SetBusyCursor(bool) override {}
   void BringToFront(QWidget*) override {}
 };

@@ -64,9 +64,8 @@ void TFmmein::SetRangeCommands(bool On) {
 
 bool TFmmein::BoundSetByUser() const { return IsAqua(ed1) || IsAqua(ed2); }
 
-void TFmmein::ShowRangeMessage(const QString& Text) {
-  Platform().ShowMessage(this, MessagePoint(), TMessageKind::Information,
-                         QStringLiteral("変換範囲"), Text);
+void TFmmein::ShowRangeMessage(const QString& Text, TMessageKind Kind) {
+  Platform().ShowMessage(this, MessagePoint(), Kind, QStringLiteral("変換範囲"), Text);
 }
 
 void TFmmein::stposClick(QObject* Sender) {
@@ -77,7 +76,8 @@ void TFmmein::stposClick(QObject* Sender) {
     RangeStart = line;
     if (line > RangeEnd) {
       RangeStart = 0;
-      ShowRangeMessage(QStringLiteral("Ｅｒｒｏｒ : 開始位置が終了位置より後ろになります。"));
+      ShowRangeMessage(QStringLiteral("Ｅｒｒｏｒ : 開始位置が終了位置より後ろになります。"),
+                       TMessageKind::Warning);
       return;
     }
     ed1->setText(StartText(line));
@@ -86,7 +86,8 @@ void TFmmein::stposClick(QObject* Sender) {
     RangeEnd = line;
     if (line < RangeStart) {
       RangeEnd = Btext->LineCount() - 1;
-      ShowRangeMessage(QStringLiteral("Ｅｒｒｏｒ : 終了位置が開始位置より前になります。"));
+      ShowRangeMessage(QStringLiteral("Ｅｒｒｏｒ : 終了位置が開始位置より前になります。"),
+                       TMessageKind::Warning);
       return;
     }
     ed2->setText(EndText(line));
@@ -101,6 +102,8 @@ void TFmmein::Button1Click(QObject*) {
 }
 
 void TFmmein::ApplyLineCountRule() {
+  // Without a document the range row stays empty, whatever is typed or cleared.
+  if (!HasDocument) return;
   const std::int32_t count = Btext->LineCount();
   if (ed3->text() == QString::number(count)) return;
   ed3->setText(QString::number(count));

@@ -2,6 +2,9 @@
 #include "document/EditorControl.h"
 
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -26,7 +29,11 @@ TEditorControl::TEditorControl(QWidget* parent) : QPlainTextEdit(parent) {
   connect(this, &QPlainTextEdit::textChanged, this, &TEditorControl::TextChanged);
 }
 
-std::string TEditorControl::Text() const { return QtText::EncodeFromEditor(toPlainText()); }
+// The raw text keeps every character as the lines hold it (toPlainText would turn U+00A0 into
+// a blank and U+2028 into a line break), so the whole text, the line count and each line agree.
+std::string TEditorControl::Text() const {
+  return QtText::EncodeFromEditor(document()->toRawText());
+}
 
 void TEditorControl::SetText(std::string_view bytes) {
   const QString text = QtText::DecodeForEditor(UpToFirstNul(bytes));
@@ -106,6 +113,41 @@ QString TEditorControl::SelectedText() const {
   QString text = textCursor().selectedText();
   text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
   return text;
+}
+
+void TEditorControl::Paste() { paste(); }
+
+void TEditorControl::keyPressEvent(QKeyEvent* event) {
+  const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (lineBreak && (event->modifiers() & Qt::ShiftModifier)) {
+    QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                    QStringLiteral("\r"), event->isAutoRepeat(), event->count());
+    QPlainTextEdit::keyPressEvent(&plain);
+    event->setAccepted(plain.isAccepted());
+    return;
+  }
+  const QString text = QtText::ForEditorInput(event->text());
+  if (text != event->text() && !isReadOnly()) {
+    textCursor().insertText(text);
+    ensureCursorVisible();
+    event->accept();
+    return;
+  }
+  QPlainTextEdit::keyPressEvent(event);
+}
+
+void TEditorControl::inputMethodEvent(QInputMethodEvent* event) {
+  const QString commit = QtText::ForEditorInput(event->commitString());
+  if (commit != event->commitString()) {
+    event->setCommitString(commit, event->replacementStart(), event->replacementLength());
+  }
+  QPlainTextEdit::inputMethodEvent(event);
+}
+
+void TEditorControl::insertFromMimeData(const QMimeData* source) {
+  if (source == nullptr || !source->hasText()) return;
+  textCursor().insertText(QtText::ForEditorInput(source->text()));
+  ensureCursorVisible();
 }
 
 bool TEditorControl::Modified() const { return document()->isModified(); }

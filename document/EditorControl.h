@@ -49,6 +49,8 @@ class TEditorControl : public QPlainTextEdit {
   [[nodiscard]] std::int32_t TextLength() const;
   // The selected text as shown ("" when nothing is selected).
   [[nodiscard]] QString SelectedText() const;
+  // Puts the clipboard's text at the caret, as the user's paste does.
+  void Paste();
 
   [[nodiscard]] bool Modified() const;
   void SetModified(bool modified);
@@ -64,6 +66,13 @@ class TEditorControl : public QPlainTextEdit {
  signals:
   // The text changed (typing, pasting, a replacement of the whole text).
   void Changed();
+
+ protected:
+  // Typed, pasted and dropped text is made into the document's own forms on its way in (see
+  // QtText::ForEditorInput): Shift+Enter makes an ordinary line break.
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
 
  private:
   void TextChanged();

@@ -55,6 +55,14 @@ std::string ToCp932Lossy(const QString& text) {
   }
 }
 
+QString ForEditorInput(QString text) {
+  for (QChar& c : text) {
+    if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator) c = QLatin1Char('\n');
+    if (c == QChar::Nbsp) c = QLatin1Char(' ');
+  }
+  return text;
+}
+
 QString DecodeForEditor(std::string_view bytes) {
   return DecodeWith(bytes, [](std::string_view b, char16_t* out) {
     return Cp932::DecodeForEditor(b, out);
@@ -77,8 +85,15 @@ std::string EncodeFromEditor(const QString& text) {
   if (character.isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()) {
     codePoint = QChar::surrogateToUcs4(character, text.at(at + 1));
   }
-  const qsizetype lineStart = at == 0 ? 0 : text.lastIndexOf(QLatin1Char('\n'), at - 1) + 1;
-  const int line = static_cast<int>(text.left(at).count(QLatin1Char('\n'))) + 1;
+  // Lines end at '\n' or at U+2029, the editor's own block separator.
+  int line = 1;
+  qsizetype lineStart = 0;
+  for (qsizetype i = 0; i < at; ++i) {
+    if (text.at(i) == QLatin1Char('\n') || text.at(i) == QChar::ParagraphSeparator) {
+      ++line;
+      lineStart = i + 1;
+    }
+  }
   throw EUnmappableText(character, codePoint, line, static_cast<int>(at - lineStart) + 1);
 }
 

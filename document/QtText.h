@@ -24,6 +24,12 @@ namespace QtText {
 // into the document or are measured in bytes.
 [[nodiscard]] std::string ToCp932Lossy(const QString& text);
 
+// Text typed, pasted or dropped into the editor in the document's own forms: U+2028 and U+2029
+// become ordinary line breaks and a no-break space (common in text copied from web pages)
+// becomes a blank, which Shift-JIS holds. Everything else stays, to be refused with a message
+// when the document is read.
+[[nodiscard]] QString ForEditorInput(QString text);
+
 // The editor's forms: CR LF, CR and LF become line breaks; a line break becomes CR LF.
 [[nodiscard]] QString DecodeForEditor(std::string_view bytes);
 // Throws EUnmappableText, naming the first character CP932 cannot hold and where it stands.

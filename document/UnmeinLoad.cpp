@@ -9,6 +9,7 @@
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
 #include "document/EditorControl.h"
+#include "document/Failures.h"
 #include "document/QtText.h"
 #include "document/Readers.h"
 
@@ -45,7 +46,18 @@ void TFmmein::DropDst1FileDrop(QObject*, const QStringList& Files, QPoint) {
   MergeFileList(Files);
 }
 
+// A failure to read a file names the file: after a drop of many files, or at start-up, the
+// reason alone would not say which one failed.
 void TFmmein::ReadInto(const QString& FileName, TLightStrings& List) {
+  try {
+    ReadFileInto(FileName, List);
+  } catch (const EKorvaneError& failure) {
+    throw EKorvaneError((QStringLiteral("ﾌｧｲﾙ %1 を読み込めません\n").arg(FileName)).toStdString() +
+                        failure.what());
+  }
+}
+
+void TFmmein::ReadFileInto(const QString& FileName, TLightStrings& List) {
   const std::string path = NativePath(FileName);
   const QString name = QFileInfo(FileName).fileName();
   if (Readers::IsShortcutFile(path)) {

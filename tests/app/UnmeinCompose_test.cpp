@@ -1,6 +1,8 @@
 // The main window as it starts: every component under its name, the start-up state, the
 // enabling of the no-document state, and the top-level failure report.
 #include <QAction>
+#include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +28,9 @@ class UnmeinComposeTest : public QObject {
   void memoClipCreatedEmptyAndExistingKept();
   void failureInAHandlerIsShownAndTheWindowGoesOn();
   void toolImagesAreDrawn();
+  void statusPanelsFitTheirTextsAndStayInPlace();
+  void standardShortcuts();
+  void shortcutsReachTheirCommands();
 };
 
 void UnmeinComposeTest::toolBarButtonsInOrder() {
@@ -171,7 +176,9 @@ void UnmeinComposeTest::failureInAHandlerIsShownAndTheWindowGoesOn() {
   fx.Open(fx.FilePath(QStringLiteral("missing.txt")));
   QCOMPARE(fx.Platform().Messages.size(), 1);
   QCOMPARE(fx.Platform().Messages[0].Kind, TMessageKind::Error);
-  QCOMPARE(fx.Platform().Messages[0].Text, QStringLiteral("ﾌｧｲﾙが見つかりません"));
+  QCOMPARE(fx.Platform().Messages[0].Text,
+           ReadFailure(fx.FilePath(QStringLiteral("missing.txt")),
+                       QStringLiteral("ﾌｧｲﾙが見つかりません")));
   QVERIFY(!fx.Platform().Busy);  // the cursor came back
   QVERIFY(!fx.Form().HasDocument);
   QVERIFY(fx.Action("Fopen")->isEnabled());
@@ -182,6 +189,85 @@ void UnmeinComposeTest::failureInAHandlerIsShownAndTheWindowGoesOn() {
 void UnmeinComposeTest::toolImagesAreDrawn() {
   for (int i = 0; i <= 20; ++i) QVERIFY(!ToolImage(i).isNull());
   QVERIFY(ToolImage(21).isNull());
+}
+
+// Whole texts are shown (the 48 pixels New gives panel 0 are too narrow for "  新規文書");
+// a long name is shortened in the middle with the whole name as tooltip; the panels after
+// the first keep their places from one name to the next.
+void UnmeinComposeTest::statusPanelsFitTheirTextsAndStayInPlace() {
+  TWindowFixture fx;
+  TFmmein& fm = fx.Form();
+  fm.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&fm));
+  auto* panel1 = fm.Bar->findChild<QLabel*>(QStringLiteral("Panel1"));
+  auto* panel2 = fm.Bar->findChild<QLabel*>(QStringLiteral("Panel2"));
+  const int panel1Left = panel1->x();
+  for (const int panel : {1, 2}) {
+    auto* label = panel == 1 ? panel1 : panel2;
+    QCOMPARE(fm.Bar->ShownText(panel), fm.Bar->PanelText(panel));
+    QVERIFY(label->contentsRect().width() >=
+            label->fontMetrics().horizontalAdvance(fm.Bar->PanelText(panel)));
+  }
+
+  fx.Trigger("New1");
+  QTRY_COMPARE(fm.Bar->ShownText(0), QStringLiteral("  新規文書"));
+  auto* panel0 = fm.Bar->findChild<QLabel*>(QStringLiteral("Panel0"));
+  QVERIFY(panel0->contentsRect().width() >=
+          panel0->fontMetrics().horizontalAdvance(QStringLiteral("  新規文書")));
+  QCOMPARE(fm.Bar->PanelWidth(0), 48);
+  QCOMPARE(panel1->x(), panel1Left);
+  fx.Trigger("Close1");
+
+  const QString deep = QStringLiteral("a-long-folder-name-").repeated(12);
+  QVERIFY(QDir(fx.Folder()).mkpath(deep));
+  const QString longName = fx.Write(deep + QStringLiteral("/last.txt"), "x\r\n");
+  fx.Open(longName);
+  QTRY_VERIFY(fm.Bar->ShownText(0).contains(QChar(0x2026)));  // …
+  QVERIFY(fm.Bar->ShownText(0).endsWith(QStringLiteral("last.txt")));
+  QCOMPARE(fm.Bar->PanelText(0), longName);
+  QCOMPARE(fm.Bar->PanelToolTip(0), longName);
+  QCOMPARE(panel1->x(), panel1Left);
+  QVERIFY(panel0->geometry().right() < panel1Left);
+}
+
+void UnmeinComposeTest::standardShortcuts() {
+  TWindowFixture fx;
+  const struct { const char* item; const char* keys; } shortcuts[] = {
+      {"New1", "Ctrl+N"}, {"Open1", "Ctrl+O"}, {"S1", "Ctrl+S"},
+      {"Print1", "Ctrl+P"}, {"Exit1", "Ctrl+Q"},
+  };
+  for (const auto& s : shortcuts) {
+    QCOMPARE(fx.Action(s.item)->shortcut(), QKeySequence(QString::fromLatin1(s.keys)));
+  }
+  QHash<QKeySequence, QString> taken;
+  for (QAction* action : fx.Form().findChildren<QAction*>()) {
+    for (const QKeySequence& keys : action->shortcuts()) {
+      QVERIFY2(!taken.contains(keys), qPrintable(keys.toString() + QStringLiteral(" twice")));
+      taken.insert(keys, action->objectName());
+    }
+  }
+  // Ctrl+Z is the editor's own undo of typing, never a menu item's.
+  QVERIFY(!taken.contains(QKeySequence(QStringLiteral("Ctrl+Z"))));
+  QCOMPARE(taken.size(), static_cast<qsizetype>(std::size(shortcuts)));
+}
+
+// The keys work from the editor, and Ctrl+Z there still undoes typing only.
+void UnmeinComposeTest::shortcutsReachTheirCommands() {
+  TWindowFixture fx;
+  TFmmein& fm = fx.Form();
+  fm.show();
+  QVERIFY(QTest::qWaitForWindowActive(&fm));
+  fm.Btext->setFocus();
+  QTest::keyClicks(fm.Btext, QStringLiteral("ab"));
+  QTest::keyClick(fm.Btext, Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(fx.Text(), QByteArray());
+  QVERIFY(!fm.HasDocument);
+  QTest::keyClick(fm.Btext, Qt::Key_N, Qt::ControlModifier);
+  QVERIFY(fm.HasDocument);
+  QTest::keyClicks(fm.Btext, QStringLiteral("x"));
+  fx.ChooseFile(fx.FilePath(QStringLiteral("x.txt")));
+  QTest::keyClick(fm.Btext, Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(TWindowFixture::Read(fx.FilePath(QStringLiteral("x.txt"))), QByteArray("x"));
 }
 
 QTEST_MAIN(UnmeinComposeTest)

@@ -1,6 +1,8 @@
 // The conversion range in the window: setting bounds from the caret, the range row, range save
 // and delete, undo, the line-count rule, and the common road every command takes.
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -8,6 +10,7 @@
 #include "app/Globals.h"
 #include "app/StatusBar.h"
 #include "document/EditorControl.h"
+#include "document/QtText.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {
@@ -47,6 +50,8 @@ class UnmeinRangeTest : public QObject {
   void roadConvertsOnlyTheRange();
   void roadFailureKeepsTextAndRestoresWindow();
   void resetButton();
+  void typingAfterClickingARangeFieldChangesNothing_data();
+  void typingAfterClickingARangeFieldChangesNothing();
 };
 
 void UnmeinRangeTest::resetAfterLoad() {
@@ -127,6 +132,7 @@ void UnmeinRangeTest::boundsThatCrossAreRefused() {
   fx.Trigger(second.constData());
   QCOMPARE(fx.Platform().MessageTexts(), QStringList{message});
   QCOMPARE(fx.Platform().Messages[0].At, fm.MessagePoint());
+  QCOMPARE(fx.Platform().Messages[0].Kind, TMessageKind::Warning);
   QCOMPARE(RangeStart, start);
   QCOMPARE(RangeEnd, end);
   QCOMPARE(fm.ed1->text(), ed1Before);
@@ -241,10 +247,9 @@ void UnmeinRangeTest::deletingLinesByHandBringsStartBack() {
   TFmmein& fm = fx.Form();
   fx.CaretToLine(8);
   fx.Trigger("stpos");
-  QTextCursor cursor(fm.Btext->document());
-  cursor.setPosition(fm.Btext->LineIndex(3));
-  cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-  cursor.removeSelectedText();
+  fm.Btext->SetSelStart(fm.Btext->LineIndex(3));
+  QTest::keyClick(fm.Btext, Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(fm.Btext, Qt::Key_Delete);
   QCOMPARE(fm.Btext->LineCount(), 3);
   QCOMPARE(RangeEnd, 2);
   QCOMPARE(RangeStart, 0);
@@ -277,15 +282,18 @@ void UnmeinRangeTest::roadFailureKeepsTextAndRestoresWindow() {
   TWindowFixture fx;
   fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 3)));
   TFmmein& fm = fx.Form();
-  fm.Btext->moveCursor(QTextCursor::End);
-  fm.Btext->insertPlainText(QStringLiteral("é"));  // no Shift-JIS form
+  fm.Btext->SetSelStart(fm.Btext->TextLength());
+  QApplication::clipboard()->setText(QStringLiteral("é"));  // no Shift-JIS form
+  fm.Btext->Paste();
   fx.CaretToLine(1);
   fx.Trigger("stpos");
   fx.Trigger("Btcut");
   QCOMPARE(fx.Platform().Messages.size(), 1);
   QVERIFY(fx.Platform().Messages[0].Text.contains(QStringLiteral("U+00E9")));
   QVERIFY(fx.Platform().Messages[0].Text.contains(QStringLiteral("4 行 1 列")));
-  QCOMPARE(fm.Btext->toPlainText(), QStringLiteral("line1\nline2\nline3\né"));
+  QCOMPARE(fm.Btext->LineCount(), 4);
+  for (int i = 0; i < 3; ++i) QCOMPARE(fm.Btext->Line(i), "line" + std::to_string(i + 1));
+  QVERIFY_THROWS_EXCEPTION(EUnmappableText, (void)fm.Btext->Line(3));
   QVERIFY(!fx.Platform().Busy);
   QVERIFY(!fx.Action("A1")->isEnabled());  // no copy was taken, so there is nothing to undo
   QCOMPARE(TWindowFixture::FieldColor(fm.ed1), kSilver);
@@ -301,6 +309,33 @@ void UnmeinRangeTest::resetButton() {
   QCOMPARE(RangeStart, 0);
   QCOMPARE(TWindowFixture::FieldColor(fm.ed1), kSilver);
   QVERIFY(!fx.Action("Btcut")->isEnabled());
+}
+
+void UnmeinRangeTest::typingAfterClickingARangeFieldChangesNothing_data() {
+  QTest::addColumn<QByteArray>("field");
+  for (const char* name : {"ed1", "ed2", "ed3", "Edit2"}) QTest::newRow(name) << QByteArray(name);
+}
+
+// A click on a read-only field of the range row takes the keyboard there, so typing changes
+// neither the field nor the document.
+void UnmeinRangeTest::typingAfterClickingARangeFieldChangesNothing() {
+  QFETCH(QByteArray, field);
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ab.txt"), "a\r\nb\r\n"));
+  TFmmein& fm = fx.Form();
+  fm.show();
+  QVERIFY(QTest::qWaitForWindowActive(&fm));
+  fm.Btext->setFocus();
+  auto* clicked = fm.findChild<QLineEdit*>(QString::fromLatin1(field));
+  QVERIFY(clicked != nullptr);
+  const QString before = clicked->text();
+  QTest::mouseClick(clicked, Qt::LeftButton);
+  QCOMPARE(QApplication::focusWidget(), clicked);
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("typed"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+  QCOMPARE(fx.Text(), QByteArray("a\r\nb\r\n"));
+  QVERIFY(!fm.Btext->Modified());
+  QCOMPARE(clicked->text(), before);
 }
 
 QTEST_MAIN(UnmeinRangeTest)

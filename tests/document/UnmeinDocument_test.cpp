@@ -1,7 +1,10 @@
 // The document's life: start-up with a file, New, Save, Close, Exit and the question asked
 // before unsaved work is thrown away.
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
@@ -23,7 +26,9 @@ class UnmeinDocumentTest : public QObject {
   Q_OBJECT
  private slots:
   void startUpOpensTheCommandLineFile();
-  void startUpWithAMissingFileEndsWithoutDocument();
+  void startUpFailures_data();
+  void startUpFailures();
+  void startUpNamesAreMadeAbsolute();
   void newKeepsTypedTextAsUnchangedDocument();
   void exitWithUnchangedDocumentAsksNothing();
   void exitAfterAppendAsksUntilYes();
@@ -33,6 +38,7 @@ class UnmeinDocumentTest : public QObject {
   void saveWritesTextAndClearsFlags_data();
   void saveWritesTextAndClearsFlags();
   void failedSaveKeepsOldFileAndFlags();
+  void saveRespectsReadOnlyFilesAndFolders();
   void closeAfterSaveReturnsToNoDocument();
   void cancelledCloseKeepsEverything();
 };
@@ -51,14 +57,78 @@ void UnmeinDocumentTest::startUpOpensTheCommandLineFile() {
   QVERIFY(!fx.Action("Fopen")->isEnabled());
 }
 
-void UnmeinDocumentTest::startUpWithAMissingFileEndsWithoutDocument() {
-  TWindowFixture fx({QStringLiteral("/no/such/file.txt")});
-  QCOMPARE(fx.Platform().MessageTexts(), QStringList{QStringLiteral("ﾌｧｲﾙが見つかりません")});
+void UnmeinDocumentTest::startUpFailures_data() {
+  QTest::addColumn<QString>("argument");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("missing file") << QStringLiteral("/no/such/file.txt")
+                                << ReadFailure(QStringLiteral("/no/such/file.txt"),
+                                               QStringLiteral("ﾌｧｲﾙが見つかりません"));
+  QTest::newRow("folder") << QStringLiteral("/tmp")
+                          << ReadFailure(QStringLiteral("/tmp"),
+                                         QStringLiteral("ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません"));
+  QTest::newRow("named pipe") << QStringLiteral("pipe")
+                              << ReadFailure(QStringLiteral("pipe"),
+                                             QStringLiteral("通常のﾌｧｲﾙではないため読み込めません（名前付きﾊﾟｲﾌﾟ）"));
+  // Bytes that are not UTF-8 reach the program as U+FFFD and name no file that exists.
+  const QString notUtf8 = QFile::decodeName(QByteArray("/tmp/\xff\xfe.txt"));
+  QTest::newRow("name not UTF-8")
+      << notUtf8
+      << QStringLiteral("ﾌｧｲﾙ %1 を開けません\nﾌｧｲﾙ名に UTF-8 として読めないﾊﾞｲﾄが含まれています")
+             .arg(notUtf8);
+}
+
+// A file named on the command line that cannot be opened is told over the shown window,
+// naming the file; the window ends in the no-document state with an empty range row.
+void UnmeinDocumentTest::startUpFailures() {
+  QFETCH(QString, argument);
+  QFETCH(QString, message);
+  // A pipe would block the start-up for ever if it were opened for reading.
+  QTemporaryDir pipes;
+  if (argument == QStringLiteral("pipe")) {
+    argument = pipes.filePath(QStringLiteral("pipe.txt"));
+    message.replace(QStringLiteral(" pipe "), QStringLiteral(" ") + argument + QStringLiteral(" "));
+    QCOMPARE(::mkfifo(QFile::encodeName(argument).constData(), 0600), 0);
+  }
+  TWindowFixture fx({argument});
   TFmmein& fm = fx.Form();
+  QVERIFY(fx.Platform().Messages.isEmpty());  // not before the window is there
+  fm.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&fm));
+  QTRY_COMPARE(fx.Platform().MessageTexts(), QStringList{message});
+  QCOMPARE(fx.Platform().Messages[0].At, fm.PromptPoint());
+  QCOMPARE(fx.Platform().Messages[0].Kind, TMessageKind::Error);
   QVERIFY(!fm.HasDocument);
   QVERIFY(fx.Action("Fopen")->isEnabled());
+  for (const QLineEdit* field : {fm.ed1, fm.ed2, fm.ed3}) QCOMPARE(field->text(), QString());
   QVERIFY(fm.BottomGap > 0);  // the rest of start-up ran
   QVERIFY(QFile::exists(MemoClipPath));
+  fm.hide();
+  fm.show();
+  QTest::qWait(20);
+  QCOMPARE(fx.Platform().Messages.size(), 1);  // told once
+}
+
+// A relative name is taken from the folder current at start-up: a later save goes there even
+// when the current folder has changed, and the save dialog proposes that folder.
+void UnmeinDocumentTest::startUpNamesAreMadeAbsolute() {
+  QTemporaryDir dir;
+  QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("files")));
+  QFile file(dir.filePath(QStringLiteral("files/a.txt")));
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write("a\r\n");
+  file.close();
+  const QString before = QDir::currentPath();
+  QVERIFY(QDir::setCurrent(dir.path()));
+  TWindowFixture fx({QStringLiteral("files/a.txt")});
+  QVERIFY(QDir::setCurrent(fx.Folder()));
+  const QString absolute = dir.filePath(QStringLiteral("files/a.txt"));
+  QCOMPARE(fx.Form().Bar->PanelText(0), absolute);
+  QCOMPARE(fx.Form().Filesv.FileName, absolute);
+  fx.ChooseFile(fx.Form().Filesv.FileName);
+  fx.Trigger("S1");
+  QCOMPARE(fx.Platform().Dialogs.last().Request.FileName, absolute);
+  QVERIFY(!QFile::exists(fx.FilePath(QStringLiteral("a.txt"))));
+  QVERIFY(QDir::setCurrent(before));
 }
 
 void UnmeinDocumentTest::newKeepsTypedTextAsUnchangedDocument() {
@@ -206,8 +276,9 @@ void UnmeinDocumentTest::failedSaveKeepsOldFileAndFlags() {
 
   // A typed character that Shift-JIS cannot hold stops the save before the old file is touched.
   const QString existing = fx.Write(QStringLiteral("keep.txt"), "old\r\n");
-  fm.Btext->moveCursor(QTextCursor::End);
-  fm.Btext->insertPlainText(QStringLiteral("😀"));
+  fm.Btext->SetSelStart(fm.Btext->TextLength());
+  QApplication::clipboard()->setText(QStringLiteral("😀"));
+  fm.Btext->Paste();
   fx.ChooseFile(existing);
   fx.Trigger("Fsave");
   QCOMPARE(TWindowFixture::Read(existing), QByteArray("old\r\n"));
@@ -215,12 +286,45 @@ void UnmeinDocumentTest::failedSaveKeepsOldFileAndFlags() {
   QVERIFY(fm.Btext->Modified());
 
   // So does a pasted NUL, which would otherwise cut the saved text short.
-  fm.Btext->setPlainText(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+  fm.Btext->ClearText();
+  QApplication::clipboard()->setText(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+  fm.Btext->Paste();
   fx.ChooseFile(existing);
   fx.Trigger("Fsave");
   QCOMPARE(TWindowFixture::Read(existing), QByteArray("old\r\n"));
   QVERIFY2(fx.Platform().Messages.last().Text.contains(QStringLiteral("U+0000")),
            qPrintable(fx.Platform().Messages.last().Text));
+}
+
+// A read-only file is not replaced, although its folder would allow it; the document stays
+// changed. A writable file in a folder where nothing can be created is saved in place.
+void UnmeinDocumentTest::saveRespectsReadOnlyFilesAndFolders() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  TFmmein& fm = fx.Form();
+  QTest::keyClicks(fm.Btext, QStringLiteral("x"));
+  const QString locked = fx.Write(QStringLiteral("locked.txt"), "old\r\n");
+  QVERIFY(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+  fx.ChooseFile(locked);
+  fx.Trigger("Fsave");
+  QCOMPARE(fx.Platform().MessageTexts(),
+           QStringList{QStringLiteral("ﾌｧｲﾙ %1 を作成できません\n読み取り専用のﾌｧｲﾙです").arg(locked)});
+  QCOMPARE(TWindowFixture::Read(locked), QByteArray("old\r\n"));
+  QVERIFY(fm.Btext->Modified());
+
+  const QString folder = fx.FilePath(QStringLiteral("shut"));
+  QVERIFY(QDir().mkpath(folder));
+  const QString inside = fx.Write(QStringLiteral("shut/in.txt"), "old\r\n");
+  QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+  fx.ChooseFile(inside);
+  fx.Trigger("Fsave");
+  QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ExeOwner));
+  QCOMPARE(fx.Platform().Messages.size(), 1);
+  QCOMPARE(TWindowFixture::Read(inside), QByteArray("xa\r\n"));
+  QVERIFY(!fm.Btext->Modified());
+  QCOMPARE(QDir(fx.Home()).entryList(QDir::Files | QDir::Hidden),
+           QStringList{QStringLiteral("memoclip.kvn")});  // the kept copy is gone again
 }
 
 void UnmeinDocumentTest::closeAfterSaveReturnsToNoDocument() {

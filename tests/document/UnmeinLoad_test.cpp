@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "app/StatusBar.h"
 #include "document/EditorControl.h"
 #include "tests/support/WindowFixture.h"
@@ -29,6 +31,7 @@ class UnmeinLoadTest : public QObject {
   void mergeOnEmptyWindow();
   void mergeOnADocumentAppendsDirectly();
   void failedMergeLeavesTheDocument();
+  void droppedPipeIsRefused();
   void htmlThatCannotBeOpenedIsTold();
   void failuresOfOpenAndAppend_data();
   void failuresOfOpenAndAppend();
@@ -230,7 +233,8 @@ void UnmeinLoadTest::failedMergeLeavesTheDocument() {
     fm.MergeFileList(files);
   } catch (const std::exception& e) {
     failed = true;
-    QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("インデックスがリストの範囲を超えています"));
+    QCOMPARE(QString::fromUtf8(e.what()),
+             ReadFailure(files[1], QStringLiteral("インデックスがリストの範囲を超えています")));
   }
   QVERIFY(failed);
   QCOMPARE(fx.Text(), QByteArray("a\r\n"));
@@ -238,6 +242,22 @@ void UnmeinLoadTest::failedMergeLeavesTheDocument() {
   QCOMPARE(fm.Bar->PanelText(0), fx.FilePath(QStringLiteral("a.txt")));
   QVERIFY(!fx.Platform().Busy);
   QCOMPARE(fx.Platform().BroughtToFront, 1);
+}
+
+// A pipe among dropped files ends the drop at once, naming it, instead of blocking the window.
+void UnmeinLoadTest::droppedPipeIsRefused() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
+  const QString pipe = fx.FilePath(QStringLiteral("pipe.txt"));
+  QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  try {
+    fx.Form().MergeFileList({fx.Write(QStringLiteral("b.txt"), "b\r\n"), pipe});
+    QFAIL("the pipe was read");
+  } catch (const std::exception& e) {
+    QCOMPARE(QString::fromUtf8(e.what()),
+             ReadFailure(pipe, QStringLiteral("通常のﾌｧｲﾙではないため読み込めません（名前付きﾊﾟｲﾌﾟ）")));
+  }
+  QCOMPARE(fx.Text(), QByteArray("a\r\n"));
 }
 
 void UnmeinLoadTest::htmlThatCannotBeOpenedIsTold() {
@@ -263,6 +283,12 @@ void UnmeinLoadTest::failuresOfOpenAndAppend_data() {
       << QByteArray("Fopen") << "one.URL" << "インデックスがリストの範囲を超えています";
   QTest::newRow("append missing text") << QByteArray("Fappend") << "missing.txt"
                                        << "ﾌｧｲﾙが見つかりません";
+  const QString pipe = QStringLiteral("通常のﾌｧｲﾙではないため読み込めません（名前付きﾊﾟｲﾌﾟ）");
+  QTest::newRow("open named pipe") << QByteArray("Fopen") << "pipe.txt" << pipe;
+  QTest::newRow("open named pipe as HTML") << QByteArray("Fopen") << "pipe.html" << pipe;
+  QTest::newRow("append named pipe") << QByteArray("Fappend") << "pipe.txt" << pipe;
+  QTest::newRow("open device") << QByteArray("Fopen") << "/dev/null"
+                               << "通常のﾌｧｲﾙではないため読み込めません（ﾃﾞﾊﾞｲｽ）";
 }
 
 // A failed Open leaves the window without a document; a failed Append leaves the document as
@@ -273,12 +299,16 @@ void UnmeinLoadTest::failuresOfOpenAndAppend() {
   QFETCH(QString, message);
   TWindowFixture fx;
   QDir(fx.Folder()).mkdir(QStringLiteral("folder.txt"));
+  for (const char* pipe : {"pipe.txt", "pipe.html"}) {
+    QCOMPARE(::mkfifo(QFile::encodeName(fx.FilePath(QString::fromLatin1(pipe))).constData(), 0600), 0);
+  }
   fx.Write(QStringLiteral("one.URL"), "[InternetShortcut]\r\n");
   const bool append = command == "Fappend";
   if (append) fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
-  fx.ChooseFile(fx.FilePath(name));
+  const QString path = name.startsWith(QLatin1Char('/')) ? name : fx.FilePath(name);
+  fx.ChooseFile(path);
   fx.Trigger(command.constData());
-  QCOMPARE(fx.Platform().MessageTexts(), QStringList{message});
+  QCOMPARE(fx.Platform().MessageTexts(), QStringList{ReadFailure(path, message)});
   QCOMPARE(fx.Text(), append ? QByteArray("a\r\n") : QByteArray());
   QCOMPARE(fx.Form().HasDocument, append);
   QVERIFY(!fx.Form().Appended);

@@ -42,6 +42,18 @@ std::optional<TFileDialogAnswer> TScriptedPlatform::NextChoice(const TFileDialog
   return choice;
 }
 
+QString TScriptedPlatform::AskText(QWidget*, const QString& caption, const QString& prompt,
+                                   const QString& initial) {
+  TextQuestions.append({caption, prompt, initial});
+  if (TextAnswers.empty()) {
+    QTest::qFail("an input box ran without a prepared answer", __FILE__, __LINE__);
+    return initial;
+  }
+  const std::optional<QString> answer = TextAnswers.front();
+  TextAnswers.pop_front();
+  return answer.value_or(initial);
+}
+
 void TScriptedPlatform::SetBusyCursor(bool busy) {
   if (busy != Busy) CursorChanges.append(busy);
   Busy = busy;

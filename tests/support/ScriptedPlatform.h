@@ -31,17 +31,26 @@ class TScriptedPlatform : public TPlatform {
                                                     const TFileDialogRequest& request) override;
   std::optional<TFileDialogAnswer> ChooseFileToSave(QWidget* owner,
                                                     const TFileDialogRequest& request) override;
+  QString AskText(QWidget* owner, const QString& caption, const QString& prompt,
+                  const QString& initial) override;
   void SetBusyCursor(bool busy) override;
   void BringToFront(QWidget* window) override;
 
   // Prepared answers, used in order. A question or dialog without one fails the test.
   std::deque<TAnswer> Answers;
   std::deque<std::optional<TFileDialogAnswer>> FileChoices;
+  std::deque<std::optional<QString>> TextAnswers;  // nothing: the user cancels
 
   // What happened.
   QList<TShownMessage> Messages;
   QList<TShownMessage> Questions;
   QList<TShownDialog> Dialogs;
+  struct TTextQuestion {
+    QString Caption;
+    QString Prompt;
+    QString Initial;
+  };
+  QList<TTextQuestion> TextQuestions;
   QList<bool> CursorChanges;  // true: hourglass, false: normal
   bool Busy = false;
   int BroughtToFront = 0;

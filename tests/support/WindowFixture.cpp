@@ -80,3 +80,7 @@ QByteArray Sjis(const QString& text) {
   const std::string bytes = QtText::ToCp932Lossy(text);
   return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
+
+QString ReadFailure(const QString& path, const QString& reason) {
+  return QStringLiteral("ﾌｧｲﾙ %1 を読み込めません\n%2").arg(path, reason);
+}

@@ -53,5 +53,8 @@ class TWindowFixture {
   std::unique_ptr<TFmmein> form_;
 };
 
+// The message of a file that could not be read: its name, then the reason.
+[[nodiscard]] QString ReadFailure(const QString& path, const QString& reason);
+
 // CP932 bytes of a UTF-8 test text (the sources are UTF-8).
 [[nodiscard]] QByteArray Sjis(const QString& text);

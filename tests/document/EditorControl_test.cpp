@@ -1,0 +1,174 @@
+// The editor's reads agree whatever was typed or pasted: the whole text, the line count and
+// each line describe the same lines, and a character that Shift-JIS cannot hold is refused in
+// every read alike.
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+
+#include "document/EditorControl.h"
+#include "document/QtText.h"
+#include "tests/support/WindowFixture.h"
+
+namespace {
+
+enum class TEntry { Typed, Pasted, InputMethod };
+
+void Enter(TEditorControl& editor, TEntry how, const QString& text) {
+  switch (how) {
+    case TEntry::Typed:
+      // One key event per character, as a keyboard layout that has the character sends it.
+      for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&editor, &press);
+      }
+      break;
+    case TEntry::Pasted:
+      QApplication::clipboard()->setText(text);
+      editor.Paste();
+      break;
+    case TEntry::InputMethod: {
+      QInputMethodEvent event;
+      event.setCommitString(text);
+      QApplication::sendEvent(&editor, &event);
+      break;
+    }
+  }
+}
+
+QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+
+}  // namespace
+
+Q_DECLARE_METATYPE(TEntry)
+
+class EditorControlTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void readsAgree_data();
+  void readsAgree();
+  void shiftEnterMakesAnOrdinaryBreak_data();
+  void shiftEnterMakesAnOrdinaryBreak();
+  void unmappableIsRefusedInEveryRead_data();
+  void unmappableIsRefusedInEveryRead();
+  void rangeDeleteAfterShiftEnterKeepsTheLastLine();
+};
+
+void EditorControlTest::readsAgree_data() {
+  QTest::addColumn<TEntry>("how");
+  QTest::addColumn<QString>("entered");
+  QTest::addColumn<QList<QByteArray>>("lines");
+  const QList<QByteArray> xy{"x", "y"};
+  for (const auto& [how, name] : {std::pair{TEntry::Typed, "typed"},
+                                  std::pair{TEntry::Pasted, "pasted"},
+                                  std::pair{TEntry::InputMethod, "input method"}}) {
+    const QByteArray tag(name);
+    QTest::newRow(tag + ": line separator U+2028") << how << QStringLiteral("x\u2028y") << xy;
+    QTest::newRow(tag + ": paragraph separator U+2029") << how << QStringLiteral("x\u2029y") << xy;
+    QTest::newRow(tag + ": no-break space becomes a blank")
+        << how << QStringLiteral("x\u00A0y") << QList<QByteArray>{"x y"};
+    QTest::newRow(tag + ": Japanese text")
+        << how << QStringLiteral("表示")
+        << QList<QByteArray>{Sjis(QStringLiteral("表示"))};
+  }
+  QTest::newRow("pasted: CR LF") << TEntry::Pasted << QStringLiteral("x\r\ny") << xy;
+  QTest::newRow("pasted: lone CR") << TEntry::Pasted << QStringLiteral("x\ry") << xy;
+  QTest::newRow("pasted: final break adds no line")
+      << TEntry::Pasted << QStringLiteral("x\u2028") << QList<QByteArray>{"x"};
+}
+
+void EditorControlTest::readsAgree() {
+  QFETCH(TEntry, how);
+  QFETCH(QString, entered);
+  QFETCH(QList<QByteArray>, lines);
+  TWindowFixture fx;
+  TEditorControl& editor = *fx.Form().Btext;
+  Enter(editor, how, entered);
+  QCOMPARE(editor.LineCount(), lines.size());
+  QByteArray joined;
+  for (int i = 0; i < lines.size(); ++i) {
+    QCOMPARE(Bytes(editor.Line(i)), lines[i]);
+    joined += lines[i];
+    if (i + 1 < lines.size()) joined += "\r\n";
+  }
+  if (entered.endsWith(QChar::LineSeparator)) joined += "\r\n";
+  QCOMPARE(Bytes(editor.Text()), joined);
+}
+
+void EditorControlTest::shiftEnterMakesAnOrdinaryBreak_data() {
+  QTest::addColumn<int>("key");
+  QTest::newRow("Shift+Return") << int(Qt::Key_Return);
+  QTest::newRow("Shift+Enter on the keypad") << int(Qt::Key_Enter);
+}
+
+void EditorControlTest::shiftEnterMakesAnOrdinaryBreak() {
+  QFETCH(int, key);
+  TWindowFixture fx;
+  TEditorControl& editor = *fx.Form().Btext;
+  QTest::keyClicks(&editor, QStringLiteral("a"));
+  QTest::keyClick(&editor, static_cast<Qt::Key>(key), Qt::ShiftModifier);
+  QTest::keyClicks(&editor, QStringLiteral("b"));
+  QCOMPARE(Bytes(editor.Text()), QByteArray("a\r\nb"));
+  QCOMPARE(editor.LineCount(), 2);
+  QCOMPARE(Bytes(editor.Line(1)), QByteArray("b"));
+}
+
+void EditorControlTest::unmappableIsRefusedInEveryRead_data() {
+  QTest::addColumn<TEntry>("how");
+  QTest::addColumn<QString>("entered");
+  QTest::addColumn<int>("line");    // 1-based, as the message says
+  QTest::addColumn<int>("column");
+  QTest::addColumn<uint>("codePoint");
+  QTest::newRow("typed euro sign") << TEntry::Typed << QStringLiteral("a€") << 1 << 2 << 0x20ACu;
+  QTest::newRow("pasted euro on line 2")
+      << TEntry::Pasted << QStringLiteral("ab\ncd€") << 2 << 3 << 0x20ACu;
+  QTest::newRow("pasted after U+2029")
+      << TEntry::Pasted << QStringLiteral("a\u2029é") << 2 << 1 << 0xE9u;
+  QTest::newRow("pasted emoji") << TEntry::Pasted << QStringLiteral("x\U0001F600") << 1 << 2
+                                << 0x1F600u;
+}
+
+void EditorControlTest::unmappableIsRefusedInEveryRead() {
+  QFETCH(TEntry, how);
+  QFETCH(QString, entered);
+  QFETCH(int, line);
+  QFETCH(int, column);
+  QFETCH(uint, codePoint);
+  TWindowFixture fx;
+  TEditorControl& editor = *fx.Form().Btext;
+  Enter(editor, how, entered);
+  QCOMPARE(editor.LineCount(), line);
+  for (const bool whole : {true, false}) {
+    try {
+      (void)(whole ? editor.Text() : editor.Line(line - 1));
+      QFAIL("the character was not refused");
+    } catch (const EUnmappableText& e) {
+      QCOMPARE(static_cast<uint>(e.CodePoint), codePoint);
+      if (whole) {
+        QCOMPARE(e.Line, line);
+        QCOMPARE(e.Column, column);
+      }
+    }
+  }
+}
+
+// The reported fault: after a Shift+Enter a range delete removed the document's last line.
+void EditorControlTest::rangeDeleteAfterShiftEnterKeepsTheLastLine() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("abc.txt"), "a\r\nb\r\nc\r\n"));
+  TFmmein& fm = fx.Form();
+  fm.Btext->SetSelStart(1);  // the end of line a
+  QTest::keyClick(fm.Btext, Qt::Key_Return, Qt::ShiftModifier);
+  QTest::keyClicks(fm.Btext, QStringLiteral("x"));
+  QCOMPARE(fm.Btext->LineCount(), 4);
+  fx.CaretToLine(1);
+  fx.Trigger("stpos");
+  fx.Trigger("edpos");
+  fx.Trigger("N42");
+  QCOMPARE(fx.Text(), QByteArray("a\r\nb\r\nc\r\n"));
+}
+
+QTEST_MAIN(EditorControlTest)
+#include "EditorControl_test.moc"
