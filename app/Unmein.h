@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/FileDialog.h"
@@ -118,8 +119,11 @@ class TFmmein : public QMainWindow {
   // How a command goes down the conversion road.
   struct TRoadOptions {
     bool Busy = true;                 // hourglass and suspended painting while it runs
-    bool ResetRangeOnFailure = true;  // the range falls back to the whole document even then
-    std::int32_t CaretAfter = 0;      // where the caret goes afterwards
+    bool ResetRangeAfter = true;      // the range becomes the whole document afterwards
+    bool ResetRangeOnFailure = true;  // ... even when the command failed
+    std::optional<std::int32_t> CaretAfter = 0;  // where the caret goes; nothing: it stays
+    // Lines the command adds after the range's last line (what a rule still held).
+    ConversionRoad::RangeTail AfterLastLine;
   };
   // The common road of every range command: undo copy, lines before the range, the rule's
   // lines for each range line, lines after, one replacement of the editor's text, range reset.
@@ -128,6 +132,12 @@ class TFmmein : public QMainWindow {
   // The line-count rule on every text change: the count display and the range end follow the
   // document; a start left past the new end returns to the first line.
   void ApplyLineCountRule();
+
+  // ---- line edges (convert/UnmeinEdges.cpp) ----
+  void N22Click(QObject* Sender);        // 行頭の空白削除 / 空白行を削除 / 両者を同時実施
+  void TrimRangeLines(int Mode);
+  void N59Click(QObject* Sender);        // 行頭に文字追加 / 行末に文字追加
+  void AddToLines(QObject* Sender);
 
   // ---- view (view/UnmeinView.cpp) ----
   void BtextChange(QObject* Sender);
@@ -154,6 +164,7 @@ class TFmmein : public QMainWindow {
   void WireLoadCommands();
   void WireRangeCommands();
   void WireViewCommands();
+  void WireEdgeCommands();
   // Runs a handler, showing what it raises in an error box.
   template <class Handler>
   void Run(Handler&& handler);

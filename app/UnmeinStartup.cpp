@@ -79,6 +79,7 @@ TFmmein::TFmmein(const QStringList& commandLine, QWidget* parent)
   WireDocumentCommands();
   WireRangeCommands();
   WireViewCommands();
+  WireEdgeCommands();
   SetBoundColor(ed1, false);
   SetBoundColor(ed2, false);
   Btext->SetColor(palette().color(QPalette::Button));

@@ -17,14 +17,16 @@ void CopyLinesAfter(const TLightStrings& document, std::int32_t lineCount, TRang
 }
 
 void ConvertLines(const TLightStrings& document, TRange range, const LineRule& rule,
-                  TLightStrings& out) {
+                  TLightStrings& out, const RangeTail& tail) {
+  if (range.End < range.Start) return;
   for (std::int32_t i = range.Start; i <= range.End; ++i) rule(LineOf(document, i), out);
+  if (tail) tail(out);
 }
 
 void Run(const TLightStrings& document, std::int32_t lineCount, TRange range,
-         const LineRule& rule, TLightStrings& out) {
+         const LineRule& rule, TLightStrings& out, const RangeTail& tail) {
   CopyLinesBefore(document, range, out);
-  ConvertLines(document, range, rule, out);
+  ConvertLines(document, range, rule, out, tail);
   CopyLinesAfter(document, lineCount, range, out);
 }
 

@@ -14,6 +14,9 @@ namespace ConversionRoad {
 // Appends the result for one line (zero, one or several lines) to out.
 using LineRule = std::function<void(std::string_view line, TLightStrings& out)>;
 
+// Appends what a rule still holds once the range's last line has been converted.
+using RangeTail = std::function<void(TLightStrings& out)>;
+
 // A run of whole lines, 0-based, both ends inclusive; End < Start is an empty range.
 struct TRange {
   std::int32_t Start = 0;
@@ -28,11 +31,12 @@ void CopyLinesBefore(const TLightStrings& document, TRange range, TLightStrings&
 // Lines End + 1 .. lineCount − 1, unchanged. lineCount is the editor's line count.
 void CopyLinesAfter(const TLightStrings& document, std::int32_t lineCount, TRange range,
                     TLightStrings& out);
-// The rule's result for every line Start .. End in ascending order; nothing for an empty range.
+// The rule's result for every line Start .. End in ascending order, then the tail's lines when
+// there is a tail; nothing for an empty range.
 void ConvertLines(const TLightStrings& document, TRange range, const LineRule& rule,
-                  TLightStrings& out);
+                  TLightStrings& out, const RangeTail& tail = {});
 // The whole road: lines before, converted lines, lines after.
 void Run(const TLightStrings& document, std::int32_t lineCount, TRange range,
-         const LineRule& rule, TLightStrings& out);
+         const LineRule& rule, TLightStrings& out, const RangeTail& tail = {});
 
 }  // namespace ConversionRoad

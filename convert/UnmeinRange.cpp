@@ -151,18 +151,19 @@ void TFmmein::ConvertRange(const ConversionRoad::LineRule& Rule, const TRoadOpti
     update.emplace(*Btext);
   }
   bool done = false;
+  const std::int32_t caretBefore = Btext->SelStart();
   const auto finish = qScopeGuard([&] {
     if (!done && Options.ResetRangeOnFailure) ResetRange();
     update.reset();
     WorkList->Clear();
     busy.reset();
-    Btext->SetSelStart(Options.CaretAfter);
+    Btext->SetSelStart(Options.CaretAfter.value_or(caretBefore));
   });
   CopyLinesBeforeRange(*WorkList);
-  ConversionRoad::ConvertLines(*UndoList, CurrentRange(), Rule, *WorkList);
+  ConversionRoad::ConvertLines(*UndoList, CurrentRange(), Rule, *WorkList, Options.AfterLastLine);
   CopyLinesAfterRange(*WorkList);
   Btext->SetText(WorkList->GetText());
-  ResetRange();
+  if (Options.ResetRangeAfter) ResetRange();
   done = true;
 }
 
