@@ -41,5 +41,44 @@ echo "Core (bytes/s per benchmark; iconv peers measured in the same run):"
 "$build/core_benchmark" --benchmark_filter='LightStr|Codec|ReplaceBetween' \
   --benchmark_format=console 2>/dev/null | grep -E '^BM_'
 echo
+echo "Tag removal (MB/s; ours line by line on 100 MB of the same kind of text, goal: 2x sed):"
+t=$(best env LC_ALL=C sed -e 's/<[^>]*>//g' "$work/doc.txt")
+echo "  sed 's/<[^>]*>//g'                                      $(mb "$t")"
+"$build/core_benchmark" --benchmark_filter='BM_HTML' --benchmark_format=json 2>/dev/null |
+  python3 -c 'import json, sys
+sed = float(sys.argv[1]) / 1e6 / float(sys.argv[2])
+for b in json.load(sys.stdin)["benchmarks"]:
+    name, rate, ms = b["name"], b["bytes_per_second"] / 1e6, b["real_time"]
+    ratio = f"{rate / sed:6.1f}x sed" if "AndDecode" in name else ""
+    print(f"  {name:<55} {rate:8.0f} MB/s {ms:8.1f} ms {ratio}")' "$size" "$t"
+echo
+echo "Full-width to half-width (MB/s; ours line by line on 100 MB of the same kind of text, goal: 10x nkf):"
+if ! command -v nkf >/dev/null; then  # the peer is installed here when missing, as root or via sudo
+  as_root=()
+  [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null && as_root=(sudo)
+  apt_nkf() { "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" >/dev/null 2>&1; }
+  apt_nkf install -y --no-install-recommends nkf || { apt_nkf update && apt_nkf install -y nkf; } || true
+fi
+if command -v nkf >/dev/null; then
+  t=$(best nkf -S -s -x -Z4 "$work/doc.txt")
+  nkf_mb=$(python3 -c "print($size / 1e6 / $t)")
+  echo "  nkf -S -s -x -Z4                           $(mb "$t")"
+else
+  nkf_mb=0
+  echo "  nkf -S -s -x -Z4                           (nkf could not be installed)"
+fi
+"$build/core_benchmark" --benchmark_filter='BM_ZenToHan' --benchmark_format=json 2>/dev/null |
+  NKF_MB=$nkf_mb python3 -c 'import json, os, sys
+peer = float(os.environ["NKF_MB"])
+for b in json.load(sys.stdin)["benchmarks"]:
+    ours = b["bytes_per_second"] / 1e6
+    ratio = f"{ours / peer:6.1f}x nkf" if peer else ""
+    name, ms = b["name"], b["real_time"]
+    print(f"  {name:<42} {ours:8.0f} MB/s {ms:8.1f} ms {ratio}")'
+echo
+echo "Line edges (100 MB; goal: at least the throughput of a plain copy of the text):"
+"$build/core_benchmark" --benchmark_filter='BM_LineEdges' --benchmark_format=console 2>/dev/null |
+  grep -E '^BM_'
+echo
 echo "Window (100 MB, lines of 100 bytes):"
 "$build/open_benchmark" 100 2>/dev/null

@@ -14,9 +14,15 @@ namespace LineEdges {
 [[nodiscard]] constexpr bool IsBlankByte(unsigned char b) noexcept { return b <= 0x20; }
 
 // S without the blank bytes at both of its ends.      Trim(" \tabc  ") == "abc"
-[[nodiscard]] std::string_view Trim(std::string_view S) noexcept;
+[[nodiscard]] inline std::string_view Trim(std::string_view S) noexcept {
+  std::size_t first = 0;
+  std::size_t last = S.size();
+  while (first < last && IsBlankByte(static_cast<unsigned char>(S[first]))) ++first;
+  while (last > first && IsBlankByte(static_cast<unsigned char>(S[last - 1]))) --last;
+  return S.substr(first, last - first);
+}
 // Trim leaves nothing.                                IsBlank(" \t") && !IsBlank("\x81\x40")
-[[nodiscard]] bool IsBlank(std::string_view S) noexcept;
+[[nodiscard]] inline bool IsBlank(std::string_view S) noexcept { return Trim(S).empty(); }
 
 // The three trimming modes of the edit menu.
 enum class TTrimMode {

@@ -1,6 +1,7 @@
 // Substring primitives on Shift-JIS byte strings.
 #include "convert/Strfunc.h"
 
+#include "convert/HenkanJ.h"
 #include "document/ShiftJis.h"
 
 namespace Strfunc {
@@ -71,5 +72,7 @@ std::string ReplaceBetween(std::string_view S, std::string_view StartMark,
   out += S.substr(origin);
   return out;
 }
+
+std::string HankakuStr(std::string_view S) { return HenkanJ::ZenToHan(S); }
 
 }  // namespace Strfunc

@@ -42,4 +42,8 @@ namespace Strfunc {
                                          std::string_view EndMark, std::string_view Repl,
                                          std::uint8_t Mode, bool IgnoreCase);
 
+// S with its full-width characters made half-width: HenkanJ::ZenToHan(S).
+//      HankakuStr("\x82\x60\x83\x4B") == "A\xB6\xDE"      (Ａガ → Aｶﾞ)
+[[nodiscard]] std::string HankakuStr(std::string_view S);
+
 }  // namespace Strfunc

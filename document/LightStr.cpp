@@ -55,6 +55,10 @@ TLightStrings::~TLightStrings() { Clear(); }
 
 std::int32_t TLightStrings::Add(std::string_view line) { return AddView(Store(line)); }
 
+std::int32_t TLightStrings::Add(std::string_view first, std::string_view second) {
+  return AddView(Store(first, second));
+}
+
 std::int32_t TLightStrings::AddView(std::string_view stored) {
   if (Count() == capacity_) {
     // Geometric growth keeps a list of millions of short lines linear to build.
@@ -66,20 +70,21 @@ std::int32_t TLightStrings::AddView(std::string_view stored) {
   return Count() - 1;
 }
 
-std::string_view TLightStrings::Store(std::string_view bytes) {
-  if (bytes.empty()) return {};
+std::string_view TLightStrings::Store(std::string_view bytes, std::string_view more) {
+  const std::size_t size = bytes.size() + more.size();
+  if (size == 0) return {};
   std::string* block = blocks_.empty() ? nullptr : blocks_.back().get();
-  if (block == nullptr || block->capacity() - block->size() < bytes.size()) {
+  if (block == nullptr || block->capacity() - block->size() < size) {
     nextBlockSize_ = std::clamp(nextBlockSize_ * 2, kFirstBlockSize, kLargestBlockSize);
     auto fresh = std::make_unique<std::string>();
-    fresh->reserve(std::max(nextBlockSize_, bytes.size()));
+    fresh->reserve(std::max(nextBlockSize_, size));
     block = fresh.get();
     blocks_.push_back(std::move(fresh));
   }
   // Appending within a block's capacity never moves it, so the views into it stay valid.
   const std::size_t at = block->size();
-  block->append(bytes);
-  return {block->data() + at, bytes.size()};
+  block->append(bytes).append(more);
+  return {block->data() + at, size};
 }
 
 std::string_view TLightStrings::Adopt(std::string&& bytes) {

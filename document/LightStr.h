@@ -31,6 +31,8 @@ class TLightStrings {
   // 32 slots (so the first Add gives 32 slots and the 33rd gives 64). EListError when the
   // list already holds kMaxListSize lines.
   std::int32_t Add(std::string_view line);
+  // Appends first followed by second as one line, without building it elsewhere first.
+  std::int32_t Add(std::string_view first, std::string_view second);
 
   // Removes every line and releases the slots: Count and Capacity become 0.
   void Clear();
@@ -88,7 +90,7 @@ class TLightStrings {
   void SplitText(std::string&& text);
   void SplitFileBytes(std::string&& bytes, bool complete);
   std::int32_t AddView(std::string_view stored);
-  std::string_view Store(std::string_view bytes);
+  std::string_view Store(std::string_view bytes, std::string_view more = {});
   std::string_view Adopt(std::string&& bytes);
 
   std::vector<std::string_view> lines_;  // size() is Count; views into blocks_

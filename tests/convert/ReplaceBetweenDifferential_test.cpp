@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include "tests/support/Printable.h"
 
 namespace {
 
@@ -28,22 +29,6 @@ std::string ModelReplaceBetween(const std::string& S, const std::string& A, cons
   const std::string Rest = B.empty() ? Strfunc::StrAfter(S, A, 1, IgnoreCase)
                                      : Strfunc::StrAfter(S, B, 1, IgnoreCase);
   return Before + Middle + ModelReplaceBetween(Rest, A, B, R, Mode, IgnoreCase);
-}
-
-std::string Printable(std::string_view s) {
-  static const char* const digits = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : s) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b < 0x7F && b != '\\') {
-      out += c;
-    } else {
-      out += "\\x";
-      out += digits[b >> 4];
-      out += digits[b & 0xF];
-    }
-  }
-  return out;
 }
 
 TEST(ReplaceBetweenDifferential, AgreesWithRecursiveModel) {

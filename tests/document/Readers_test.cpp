@@ -64,7 +64,9 @@ TEST(ReadersScrubNulBytes, AllButTheLastByteBecomeBlanks) {
     stream.SetPosition(static_cast<std::int64_t>(row.in.size()));
     EXPECT_EQ(Readers::ScrubNulBytes(stream), row.ok);
     EXPECT_EQ(stream.Bytes(), row.out);
-    if (row.ok) EXPECT_EQ(stream.Position(), 0);
+    if (row.ok) {
+      EXPECT_EQ(stream.Position(), 0);
+    }
   }
 }
 
