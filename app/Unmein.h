@@ -123,7 +123,7 @@ class TFmmein : public QMainWindow {
     bool ResetRangeOnFailure = true;  // ... even when the command failed
     std::optional<std::int32_t> CaretAfter = 0;  // where the caret goes; nothing: it stays
     // Lines the command adds after the range's last line (what a rule still held).
-    ConversionRoad::RangeTail AfterLastLine;
+    ConversionRoad::RangeTail AfterLastLine = {};
   };
   // The common road of every range command: undo copy, lines before the range, the rule's
   // lines for each range line, lines after, one replacement of the editor's text, range reset.
@@ -138,6 +138,13 @@ class TFmmein : public QMainWindow {
   void TrimRangeLines(int Mode);
   void N59Click(QObject* Sender);        // 行頭に文字追加 / 行末に文字追加
   void AddToLines(QObject* Sender);
+
+  // ---- HTML tags (convert/UnmeinTags.cpp) ----
+  void HTML1Click(QObject* Sender);      // タグ除去のみ / 変換後の空白は除去
+  void HTML2Click(QObject* Sender);      // HTMLタグで改行
+
+  // ---- full width to half width (convert/UnmeinWidth.cpp) ----
+  void N73Click(QObject* Sender);        // 全角を半角に変換
 
   // ---- view (view/UnmeinView.cpp) ----
   void BtextChange(QObject* Sender);
@@ -165,6 +172,8 @@ class TFmmein : public QMainWindow {
   void WireRangeCommands();
   void WireViewCommands();
   void WireEdgeCommands();
+  void WireTagCommands();
+  void WireWidthCommands();
   // Runs a handler, showing what it raises in an error box.
   template <class Handler>
   void Run(Handler&& handler);

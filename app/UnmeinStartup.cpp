@@ -80,6 +80,8 @@ TFmmein::TFmmein(const QStringList& commandLine, QWidget* parent)
   WireRangeCommands();
   WireViewCommands();
   WireEdgeCommands();
+  WireTagCommands();
+  WireWidthCommands();
   SetBoundColor(ed1, false);
   SetBoundColor(ed2, false);
   Btext->SetColor(palette().color(QPalette::Button));

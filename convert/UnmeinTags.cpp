@@ -1,0 +1,28 @@
+// HTML tag removal (keeping every piece, or dropping those left blank) and tag line-breaking.
+#include <QAction>
+
+#include <memory>
+
+#include "app/Unmein.h"
+#include "convert/HTMLfunc.h"
+
+void TFmmein::WireTagCommands() {
+  Wire({tagc1, tbTagCut, tagc2, tbTagSpCut}, &TFmmein::HTML1Click);
+  Wire({HTML2}, &TFmmein::HTML2Click);
+}
+
+void TFmmein::HTML1Click(QObject* Sender) {
+  const bool keepEveryPiece = Sender == tagc1 || Sender == tbTagCut;
+  ConvertRange(HTMLfunc::TagRemovalRule(!keepEveryPiece), {});
+}
+
+// The range and the caret stay as they were; the range end follows the new line count.
+void TFmmein::HTML2Click(QObject*) {
+  auto breaker = std::make_shared<HTMLfunc::TTagBreaker>();
+  ConvertRange(
+      [breaker](std::string_view line, TLightStrings& out) { breaker->Line(line, out); },
+      {.ResetRangeAfter = false,
+       .ResetRangeOnFailure = false,
+       .CaretAfter = std::nullopt,
+       .AfterLastLine = [breaker](TLightStrings& out) { breaker->Finish(out); }});
+}
