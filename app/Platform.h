@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+class QDialog;
+class QPrinter;
 class QWidget;
 
 enum class TMessageKind { Information, Warning, Error };
@@ -53,6 +55,17 @@ class TPlatform {
   // and Cancel. The entered text on OK; `initial` on Cancel.
   virtual QString AskText(QWidget* owner, const QString& caption, const QString& prompt,
                           const QString& initial) = 0;
+  // Shows a dialog modally and returns its result (QDialog::Accepted or Rejected).
+  virtual int ShowModal(QDialog& dialog) = 0;
+  // The clipboard's plain text; empty when it holds no text.
+  virtual QString ClipboardText() = 0;
+  // The printer set-up dialog (PrintSet): true when the user confirms; printer then holds the
+  // chosen printer and its settings.
+  virtual bool ChoosePrinter(QWidget* owner, QPrinter& printer) = 0;
+  // Opens a folder in the desktop's file manager; a failure is ignored.
+  virtual void Explore(QWidget* owner, const QString& folder) = 0;
+  // Shows the topic of a help file that carries a context number.
+  virtual void ShowHelp(QWidget* owner, const QString& helpFile, int context) = 0;
   // The hourglass over the whole application, or the normal cursor again.
   virtual void SetBusyCursor(bool busy) = 0;
   // Raises and activates the window.

@@ -1,7 +1,14 @@
 // The platform layer on Qt's own message boxes, file dialogs and cursor.
 #include "app/QtPlatform.h"
 
+#include "app/HelpWindow.h"
+
 #include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -120,6 +127,23 @@ QString TQtPlatform::AskText(QWidget* owner, const QString& caption, const QStri
   const QString text =
       QInputDialog::getText(owner, caption, prompt, QLineEdit::Normal, initial, &ok);
   return ok ? text : initial;
+}
+
+int TQtPlatform::ShowModal(QDialog& dialog) { return dialog.exec(); }
+
+QString TQtPlatform::ClipboardText() { return QApplication::clipboard()->text(); }
+
+bool TQtPlatform::ChoosePrinter(QWidget* owner, QPrinter& printer) {
+  QPrintDialog dialog(&printer, owner);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void TQtPlatform::Explore(QWidget*, const QString& folder) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+void TQtPlatform::ShowHelp(QWidget* owner, const QString& helpFile, int context) {
+  THelpWindow::Show(owner, helpFile, context);
 }
 
 void TQtPlatform::SetBusyCursor(bool busy) {

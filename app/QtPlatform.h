@@ -29,6 +29,11 @@ class TQtPlatform : public TPlatform {
                                                     const TFileDialogRequest& request) override;
   QString AskText(QWidget* owner, const QString& caption, const QString& prompt,
                   const QString& initial) override;
+  int ShowModal(QDialog& dialog) override;
+  QString ClipboardText() override;
+  bool ChoosePrinter(QWidget* owner, QPrinter& printer) override;
+  void Explore(QWidget* owner, const QString& folder) override;
+  void ShowHelp(QWidget* owner, const QString& helpFile, int context) override;
   void SetBusyCursor(bool busy) override;
   void BringToFront(QWidget* window) override;
 

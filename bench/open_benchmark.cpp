@@ -42,6 +42,11 @@ class TSilentPlatform : public TPlatform {
   QString AskText(QWidget*, const QString&, const QString&, const QString& initial) override {
     return initial;
   }
+  int ShowModal(QDialog&) override { return 0; }
+  QString ClipboardText() override { return {}; }
+  bool ChoosePrinter(QWidget*, QPrinter&) override { return false; }
+  void Explore(QWidget*, const QString&) override {}
+  void ShowHelp(QWidget*, const QString&, int) override {}
   void SetBusyCursor(bool) override {}
   void BringToFront(QWidget*) override {}
 };

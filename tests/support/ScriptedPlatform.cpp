@@ -1,6 +1,8 @@
 // The scripted platform layer for window tests.
 #include "tests/support/ScriptedPlatform.h"
 
+#include <QDialog>
+#include <QPrinter>
 #include <QTest>
 
 void TScriptedPlatform::ShowMessage(QWidget*, QPoint at, TMessageKind kind, const QString& title,
@@ -52,6 +54,37 @@ QString TScriptedPlatform::AskText(QWidget*, const QString& caption, const QStri
   const std::optional<QString> answer = TextAnswers.front();
   TextAnswers.pop_front();
   return answer.value_or(initial);
+}
+
+int TScriptedPlatform::ShowModal(QDialog& dialog) {
+  ModalTitles.append(dialog.windowTitle());
+  if (DialogScripts.empty()) {
+    QTest::qFail("a dialog was shown without a prepared script", __FILE__, __LINE__);
+    return QDialog::Rejected;
+  }
+  const auto script = std::move(DialogScripts.front());
+  DialogScripts.pop_front();
+  dialog.setResult(QDialog::Rejected);
+  dialog.show();
+  script(dialog);
+  dialog.hide();
+  return dialog.result();
+}
+
+QString TScriptedPlatform::ClipboardText() { return Clipboard; }
+
+bool TScriptedPlatform::ChoosePrinter(QWidget*, QPrinter& printer) {
+  ++PrinterDialogs;
+  if (PrintToPdf.isEmpty()) return false;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(PrintToPdf);
+  return true;
+}
+
+void TScriptedPlatform::Explore(QWidget*, const QString& folder) { Explored << folder; }
+
+void TScriptedPlatform::ShowHelp(QWidget*, const QString& helpFile, int context) {
+  HelpShown.append({helpFile, context});
 }
 
 void TScriptedPlatform::SetBusyCursor(bool busy) {

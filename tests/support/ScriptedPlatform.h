@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "app/Platform.h"
@@ -33,6 +34,11 @@ class TScriptedPlatform : public TPlatform {
                                                     const TFileDialogRequest& request) override;
   QString AskText(QWidget* owner, const QString& caption, const QString& prompt,
                   const QString& initial) override;
+  int ShowModal(QDialog& dialog) override;
+  QString ClipboardText() override;
+  bool ChoosePrinter(QWidget* owner, QPrinter& printer) override;
+  void Explore(QWidget* owner, const QString& folder) override;
+  void ShowHelp(QWidget* owner, const QString& helpFile, int context) override;
   void SetBusyCursor(bool busy) override;
   void BringToFront(QWidget* window) override;
 
@@ -40,6 +46,15 @@ class TScriptedPlatform : public TPlatform {
   std::deque<TAnswer> Answers;
   std::deque<std::optional<TFileDialogAnswer>> FileChoices;
   std::deque<std::optional<QString>> TextAnswers;  // nothing: the user cancels
+  // What the user does in each modal dialog, in order: fills it in and presses a button.
+  std::deque<std::function<void(QDialog&)>> DialogScripts;
+  QString Clipboard;
+  // The printer dialog prints into this PDF file; empty: the user cancels.
+  QString PrintToPdf;
+  int PrinterDialogs = 0;
+  QStringList Explored;
+  QList<QPair<QString, int>> HelpShown;
+  QList<QString> ModalTitles;  // the dialogs shown, by window title
 
   // What happened.
   QList<TShownMessage> Messages;
