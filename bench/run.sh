@@ -80,5 +80,38 @@ echo "Line edges (100 MB; goal: at least the throughput of a plain copy of the t
 "$build/core_benchmark" --benchmark_filter='BM_LineEdges' --benchmark_format=console 2>/dev/null |
   grep -E '^BM_'
 echo
+echo "Replace and delete (MB/s; ours line by line on 100 MB of the same kind of text, goals: kind 11 2x sed, kind 150 grep):"
+grep_peer() {  # into a file: grep writing to /dev/null stops at the first line it would print
+  LC_ALL=C grep -v -i -F -e 'Words Plain' -e $'INDEX.HTML">\x95\x5c' -e $'\xb7\xbd\xc4http' \
+    "$work/doc.txt" >"$work/grep.txt" || true
+}
+t=$(best env LC_ALL=C sed -e 's/e/E/g' "$work/doc.txt");   sed1=$t; echo "  sed 's/e/E/g'                                $(mb "$t")"
+t=$(best env LC_ALL=C sed -e 's/zip/rar/g' "$work/doc.txt"); sed3=$t; echo "  sed 's/zip/rar/g'                            $(mb "$t")"
+t=$(best grep_peer);                                          grep3=$t; echo "  grep -v -i -F -e A -e B -e C                 $(mb "$t")"
+python3 - "$work/doc.txt" e zip <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+lead = [0x81 <= b <= 0x9F or 0xE0 <= b <= 0xFC for b in range(256)]
+for pat in sys.argv[2:]:
+    needle, total, false = pat.encode(), 0, 0
+    p = data.find(needle)
+    while p != -1:  # a match starts on a second byte when an odd run of lead-byte values precedes it
+        run = p
+        while run > 0 and lead[data[run - 1]]: run -= 1
+        total += 1; false += (p - run) % 2
+        p = data.find(needle, p + len(needle))
+    print(f"  sed's matches of '{pat}' that start on a second byte: {false:,} of {total:,}")
+PY
+"$build/core_benchmark" --benchmark_filter='BM_RepKind' --benchmark_format=json 2>/dev/null |
+  python3 -c 'import json, sys
+size = float(sys.argv[1]) / 1e6
+peers = {"BM_RepKind11_ReplaceOneByte": ("sed", sys.argv[2]), "BM_RepKind11_ReplaceThreeBytes": ("sed", sys.argv[3]),
+         "BM_RepKind150_ThreeStringsIgnoreCase": ("grep", sys.argv[4])}
+for b in json.load(sys.stdin)["benchmarks"]:
+    name, rate, ms = b["name"], b["bytes_per_second"] / 1e6, b["real_time"]
+    peer = peers.get(name.split("/")[0])
+    ratio = f"{rate / (size / float(peer[1])):6.1f}x {peer[0]}" if peer else ""
+    print(f"  {name:<45} {rate:8.0f} MB/s {ms:8.1f} ms {ratio}")' "$size" "$sed1" "$sed3" "$grep3"
+echo
 echo "Window (100 MB, lines of 100 bytes):"
 "$build/open_benchmark" 100 2>/dev/null

@@ -205,6 +205,51 @@ void BreakAtTags(std::string_view S, std::string& TagCarry, TLightStrings& list)
   }
 }
 
+// Every text R the steps look at is a suffix of L, so whether R is blank is whether L's last
+// non-blank byte lies before R's start: found once, not rescanned for every piece. Each search
+// starts where the text searched begins and stops at its match, and every text begins past the
+// previous match, so no byte is looked at more than a few times.
+bool BreakAtMarks(std::string_view L, std::string_view A, std::string_view B,
+                  TLightStrings& pieces) {
+  pieces.Clear();
+  std::size_t p = ShiftJis::FindOnBoundary(L, B);
+  if (p == npos) return false;
+
+  std::size_t nonBlankEnd = L.size();  // one past L's last non-blank byte; 0 when it has none
+  while (nonBlankEnd > 0 && IsBlank(L.substr(nonBlankEnd - 1, 1))) --nonBlankEnd;
+  std::string_view R = L;
+  const auto blank = [&](std::string_view rest) {
+    return static_cast<std::size_t>(rest.data() - L.data()) >= nonBlankEnd;
+  };
+
+  for (;;) {
+    if (p > 0) {
+      // The text before the first B, cut after its own first A; the rest may be empty.
+      std::string_view H = R.substr(0, p);
+      const std::size_t a = ShiftJis::FindOnBoundary(H, A);
+      if (a != npos) {
+        pieces.Add(H.substr(0, a + A.size()));
+        H = H.substr(a + A.size());
+      }
+      pieces.Add(H);
+      R = R.substr(p);  // B and all after it: B starts on a character boundary of R
+    }
+    const std::size_t a = ShiftJis::FindOnBoundary(R, A);
+    if (a == npos) {
+      if (!blank(R)) pieces.Add(R);
+      return true;
+    }
+    pieces.Add(R.substr(0, a + A.size()));
+    R = R.substr(a + A.size());
+    if (blank(R)) return true;
+    p = ShiftJis::FindOnBoundary(R, B);
+    if (p == npos) {
+      pieces.Add(R);
+      return true;
+    }
+  }
+}
+
 ConversionRoad::LineRule TagRemovalRule(bool dropBlank) {
   return [dropBlank](std::string_view line, TLightStrings& out) {
     ForEachBrPiece(line, [&](std::string_view piece) {

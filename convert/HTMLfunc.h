@@ -1,5 +1,6 @@
 // Line-level HTML handling on Shift-JIS byte strings: splitting after "<br>", removing tags,
-// decoding a few character entity references, and breaking a line into tags and text runs.
+// decoding a few character entity references, and breaking a line into tags and text runs or
+// between two marks.
 //
 // A tag is the text from a "<" to the next ">": no nesting, no quoted attribute values, no tag
 // names (except "<br>" in SplitAtBr). Every marker is found only where it starts on a character
@@ -76,6 +77,21 @@ struct TTagSplit {
 //      BreakAtTags("text<b>bold</b>", carry, list) appends "text", "<b>", "bold", "</b>"
 //      BreakAtTags("abc<a", carry, list) appends "abc" and sets carry to "<a"
 void BreakAtTags(std::string_view S, std::string& TagCarry, TLightStrings& list);
+
+// Breaks L into pieces around the before-mark B and the after-mark A, both compared
+// case-sensitively; false, with pieces left empty, when L has no B (or B is empty): L then stays
+// as it is, A or not. Otherwise the text before the first B is one piece, or two when it holds
+// an A (cut just after its first A; the second piece may be empty). From the first B on, the
+// line alternates between a piece that runs from a B to the first A after it (a B inside starts
+// nothing) and the text from there to the next B, again cut after its own first A. The text
+// after the last such A is one piece, whatever it holds, unless it is blank (only bytes
+// 0x00–0x20, or empty): then it is dropped. With A empty, only the first B breaks the line.
+// Each text searched is taken as a string of its own, counting characters from its first byte.
+// A loop, linear in the length of L. L must not view pieces' own bytes.
+//      BreakAtMarks("<a>x<b>y", ">", "<", pieces) appends "<a>", "x", "<b>", "y"
+//      BreakAtMarks("a.<b.", ".", "<", pieces) appends "a.", "", "<b."
+[[nodiscard]] bool BreakAtMarks(std::string_view L, std::string_view A, std::string_view B,
+                                TLightStrings& pieces);
 
 // The tag removal rule for one line: the line split with SplitAtBr, each piece through
 // StripTags and appended untrimmed; with dropBlank, pieces left blank (empty once the bytes

@@ -1,0 +1,217 @@
+// The replace and delete rules over lines, and their run over a document.
+#include "replace/ReplaceRules.h"
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "convert/HTMLfunc.h"
+#include "convert/Strfunc.h"
+#include "document/ShiftJis.h"
+
+namespace ReplaceRules {
+
+namespace {
+
+std::uint8_t ModeOf(const TOptions& o) { return o.KeepMarkers ? 0 : 1; }
+bool IgnoreCaseOf(const TOptions& o) { return !o.MatchCase; }
+
+bool IsLineKind(int kind) { return (kind >= 11 && kind <= 14) || (kind >= 21 && kind <= 24); }
+
+[[noreturn]] void RejectKind(int kind) {
+  throw std::invalid_argument("no replace rule of kind " + std::to_string(kind));
+}
+
+bool Holds(std::string_view line, std::string_view s, bool ignoreCase) {
+  return ShiftJis::FindMark(line, s, ignoreCase) != ShiftJis::npos;
+}
+
+// A–Z and a–z folded onto a–z, every other byte as it is, whatever its place in a character.
+// When a string occurs in a line ignoring case (ShiftJis::FindMark), the folded string occurs
+// in the folded line at the same place: a letter compared upper-cased folds alike, and a
+// second byte compared as it is folds alike too. So a folded line without the folded string
+// cannot hold the string, and the fold, which needs no character boundaries, runs over the
+// line at memory speed.
+constexpr unsigned char Fold(unsigned char b) noexcept {
+  const auto lower = static_cast<unsigned char>(b | 0x20);
+  return static_cast<unsigned char>(lower - 'a') < 26 ? lower : b;
+}
+
+// Fold on eight bytes at once. For a byte below 0x80, its low seven bits t with bit 5 set lie
+// in 'a'..'z' when t + 0x1F reaches 0x80 and t + 0x05 does not; no sum carries into the next
+// byte. Bytes from 0x80 up are never letters.
+std::uint64_t FoldWord(std::uint64_t w) noexcept {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHigh = 0x80 * kOnes;
+  const std::uint64_t t = (w | (0x20 * kOnes)) & ~kHigh;
+  const std::uint64_t atLeastA = t + 0x1F * kOnes;
+  const std::uint64_t pastZ = t + 0x05 * kOnes;
+  const std::uint64_t letter = atLeastA & ~pastZ & ~w & kHigh;
+  return w | (letter >> 2);
+}
+
+void FoldInto(std::string_view s, std::string& out) {
+  out.resize(s.size());
+  const char* in = s.data();
+  char* to = out.data();
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, in + i, 8);
+    w = FoldWord(w);
+    std::memcpy(to + i, &w, 8);
+  }
+  for (; i < s.size(); ++i) to[i] = static_cast<char>(Fold(static_cast<unsigned char>(in[i])));
+}
+
+// ContainsAny for many lines with the same strings: lines ignoring case are first looked at
+// folded, and only those whose folded text holds a folded string are searched character by
+// character.
+class TAnyOfThree {
+ public:
+  TAnyOfThree(const TFields& f, bool ignoreCase) : ignoreCase_(ignoreCase) {
+    for (const std::string* s : {&f.S1, &f.S2, &f.S3}) {
+      if (s->empty()) continue;  // never found
+      marks_.push_back(*s);
+      folded_.emplace_back();
+      FoldInto(*s, folded_.back());
+    }
+  }
+
+  bool In(std::string_view line) {
+    if (!ignoreCase_) {
+      for (const std::string& mark : marks_) {
+        if (Holds(line, mark, false)) return true;
+      }
+      return false;
+    }
+    FoldInto(line, line_);
+    const std::string_view folded(line_);
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+      if (folded.find(folded_[i]) != std::string_view::npos && Holds(line, marks_[i], true)) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  bool ignoreCase_;
+  std::vector<std::string> marks_;
+  std::vector<std::string> folded_;
+  std::string line_;  // the folded line, reused from line to line
+};
+
+}  // namespace
+
+bool IsKind(int kind) { return IsLineKind(kind) || kind == 50 || kind == 150 || kind == 160; }
+
+std::string RepLine(int kind, std::string_view line, const TFields& f, const TOptions& o) {
+  const std::uint8_t mode = ModeOf(o);
+  const bool ignoreCase = IgnoreCaseOf(o);
+  switch (kind) {
+    case 11: {
+      std::string r = Strfunc::ReplaceBetween(line, f.S1, {}, f.S3, mode, ignoreCase);
+      if (!f.S2.empty()) r = Strfunc::ReplaceBetween(r, f.S2, {}, f.S3, mode, ignoreCase);
+      return r;
+    }
+    case 12: {
+      // A line without S1 gives "" here, which differs from the non-empty line: it becomes S3.
+      std::string t = Strfunc::StrAfter(line, f.S1, mode, ignoreCase);
+      if (t == line) return t;
+      return f.S3 + t;
+    }
+    case 13: {
+      std::string t = Strfunc::StrBefore(line, f.S1, mode, ignoreCase);
+      if (t == line) return t;
+      return t + f.S3;
+    }
+    case 14:
+      return Strfunc::ReplaceBetween(line, f.S1, f.S2, f.S3, mode, ignoreCase);
+    case 21: {
+      // Each pass works on the result of the one before.
+      std::string r = Strfunc::ReplaceBetween(line, f.S1, {}, {}, mode, ignoreCase);
+      if (!f.S2.empty()) r = Strfunc::ReplaceBetween(r, f.S2, {}, {}, mode, ignoreCase);
+      if (!f.S3.empty()) r = Strfunc::ReplaceBetween(r, f.S3, {}, {}, mode, ignoreCase);
+      return r;
+    }
+    case 22:
+      return Strfunc::StrAfter(line, f.S1, mode, ignoreCase);
+    case 23:
+      return Strfunc::StrBefore(line, f.S1, mode, ignoreCase);
+    case 24:
+      return Strfunc::ReplaceBetween(line, f.S1, f.S2, {}, mode, ignoreCase);
+    default:
+      RejectKind(kind);
+  }
+}
+
+bool ContainsAny(std::string_view line, std::string_view S1, std::string_view S2,
+                 std::string_view S3, bool ignoreCase) {
+  // FindMark compares UpperCase(line) with UpperCase(string) in place, without copies.
+  return Holds(line, S1, ignoreCase) || Holds(line, S2, ignoreCase) ||
+         Holds(line, S3, ignoreCase);
+}
+
+ConversionRoad::LineRule KindRule(int kind, const TFields& f, const TOptions& o) {
+  if (!IsKind(kind)) RejectKind(kind);
+  const bool dropEmpty = o.DropEmptyLines;
+
+  if (IsLineKind(kind)) {
+    return [kind, f, o, dropEmpty](std::string_view line, TLightStrings& out) {
+      if (line.empty()) {
+        if (!dropEmpty) out.Add(line);
+        return;
+      }
+      out.Add(RepLine(kind, line, f, o));
+    };
+  }
+
+  if (kind == 50) {
+    // The pieces list and the joined entry are kept from line to line; the rule is copied by
+    // the road, so they are shared.
+    struct TScratch {
+      TLightStrings pieces;
+      std::string entry;
+    };
+    auto scratch = std::make_shared<TScratch>();
+    return [f, dropEmpty, scratch](std::string_view line, TLightStrings& out) {
+      if (line.empty()) {
+        if (!dropEmpty) out.Add(line);
+        return;
+      }
+      if (!HTMLfunc::BreakAtMarks(line, f.S1, f.S2, scratch->pieces)) {
+        out.Add(line);
+        return;
+      }
+      std::string& entry = scratch->entry;
+      entry.clear();
+      for (std::int32_t i = 0; i < scratch->pieces.Count(); ++i) {
+        entry += scratch->pieces.View(i);
+        entry += "\r\n";
+      }
+      out.Add(entry);
+    };
+  }
+
+  // 150 drops the lines that hold a string, 160 keeps only those.
+  const bool keepWhenFound = kind == 160;
+  auto search = std::make_shared<TAnyOfThree>(f, IgnoreCaseOf(o));
+  return [search, dropEmpty, keepWhenFound](std::string_view line, TLightStrings& out) {
+    if (line.empty()) {
+      if (!dropEmpty) out.Add(line);
+      return;
+    }
+    if (search->In(line) == keepWhenFound) out.Add(line);
+  };
+}
+
+void RunKind(const TLightStrings& document, std::int32_t lineCount, ConversionRoad::TRange range,
+             int kind, const TFields& f, const TOptions& o, TLightStrings& out) {
+  const ConversionRoad::LineRule rule = KindRule(kind, f, o);
+  ConversionRoad::Run(document, lineCount, range, rule, out);
+}
+
+}  // namespace ReplaceRules
