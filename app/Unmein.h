@@ -146,6 +146,14 @@ class TFmmein : public QMainWindow {
   // ---- full width to half width (convert/UnmeinWidth.cpp) ----
   void N73Click(QObject* Sender);        // 全角を半角に変換
 
+  // ---- replace and delete (replace/UnmeinReplace.cpp) ----
+  void R1Click(QObject* Sender);         // 置換 / 削除: kinds 11–14, 21–24 by the item's Tag
+  void N50Click(QObject* Sender);        // 指定文字間で改行
+  void N62Click(QObject* Sender);        // 指定文字を含む行を削除 / 含まない行を削除
+  void c29Click(QObject* Sender);        // the selection into a field or the memo clip
+  // Sets the replace dialog up for a kind (heading, labels, fields in use) and shows it.
+  void ConfigureReplaceDialog(int Kind);
+
   // ---- view (view/UnmeinView.cpp) ----
   void BtextChange(QObject* Sender);
   void wardwClick(QObject* Sender);      // 右端で折り返す
@@ -174,6 +182,7 @@ class TFmmein : public QMainWindow {
   void WireEdgeCommands();
   void WireTagCommands();
   void WireWidthCommands();
+  void WireReplaceCommands();
   // Runs a handler, showing what it raises in an error box.
   template <class Handler>
   void Run(Handler&& handler);

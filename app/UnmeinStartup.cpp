@@ -82,6 +82,7 @@ TFmmein::TFmmein(const QStringList& commandLine, QWidget* parent)
   WireEdgeCommands();
   WireTagCommands();
   WireWidthCommands();
+  WireReplaceCommands();
   SetBoundColor(ed1, false);
   SetBoundColor(ed2, false);
   Btext->SetColor(palette().color(QPalette::Button));

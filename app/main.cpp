@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "app/FailureReport.h"
+#include "app/Forms.h"
 #include "app/Unmein.h"
 #include "document/FileIO.h"
 #include "document/MemoryTuning.h"
@@ -16,7 +17,7 @@ int main(int argc, char** argv) {
   // File names are bytes; decodeName is the inverse of the encodeName every file access uses.
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments << QFile::decodeName(argv[i]);
-  TFmmein mainWindow(arguments);
-  mainWindow.show();
+  TForms forms(arguments);
+  forms.Main().show();
   return QApplication::exec();
 }

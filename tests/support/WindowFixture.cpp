@@ -16,11 +16,22 @@ TWindowFixture::TWindowFixture(const QStringList& commandLine) {
   auto platform = std::make_unique<TScriptedPlatform>();
   platform_ = platform.get();
   previous_ = SetPlatform(std::move(platform));
-  form_ = std::make_unique<TFmmein>(commandLine);
+  forms_ = std::make_unique<TForms>(commandLine);
+}
+
+void TWindowFixture::Restart(const QStringList& commandLine) {
+  Stop();
+  Start(commandLine);
+}
+
+void TWindowFixture::Stop() { forms_.reset(); }
+
+void TWindowFixture::Start(const QStringList& commandLine) {
+  forms_ = std::make_unique<TForms>(commandLine);
 }
 
 TWindowFixture::~TWindowFixture() {
-  form_.reset();
+  forms_.reset();
   SetPlatform(std::move(previous_));
 }
 
@@ -42,7 +53,7 @@ QByteArray TWindowFixture::Read(const QString& path) {
 }
 
 QAction* TWindowFixture::Action(const char* name) {
-  auto* action = form_->findChild<QAction*>(QString::fromLatin1(name));
+  auto* action = forms_->Main().findChild<QAction*>(QString::fromLatin1(name));
   if (action == nullptr) QTest::qFail(name, __FILE__, __LINE__);
   return action;
 }
@@ -64,12 +75,12 @@ void TWindowFixture::Open(const QString& path) {
 }
 
 QByteArray TWindowFixture::Text() {
-  const std::string text = form_->Btext->Text();
+  const std::string text = forms_->Main().Btext->Text();
   return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 void TWindowFixture::CaretToLine(int line) {
-  form_->Btext->SetSelStart(form_->Btext->LineIndex(line));
+  forms_->Main().Btext->SetSelStart(forms_->Main().Btext->LineIndex(line));
 }
 
 QColor TWindowFixture::FieldColor(const QLineEdit* field) {

@@ -11,7 +11,9 @@
 #include <memory>
 #include <string>
 
+#include "app/Forms.h"
 #include "app/Unmein.h"
+#include "replace/Unrep.h"
 #include "tests/support/ScriptedPlatform.h"
 
 class QAction;
@@ -22,7 +24,14 @@ class TWindowFixture {
   explicit TWindowFixture(const QStringList& commandLine = {});
   ~TWindowFixture();
 
-  TFmmein& Form() { return *form_; }
+  TFmmein& Form() { return forms_->Main(); }
+  TFmrep& Rep() { return forms_->Rep(); }
+  // Ends the program's windows (the dialogs write their files) and starts them again over the
+  // same data folder, as a second run of the program would.
+  void Restart(const QStringList& commandLine = {});
+  // The two halves of a restart, for changing files while the program is not running.
+  void Stop();
+  void Start(const QStringList& commandLine = {});
   TScriptedPlatform& Platform() { return *platform_; }
   [[nodiscard]] QString Folder() const { return dir_.path(); }
   [[nodiscard]] QString Home() const { return dir_.path() + QStringLiteral("/home"); }
@@ -50,7 +59,7 @@ class TWindowFixture {
   QTemporaryDir dir_;
   TScriptedPlatform* platform_ = nullptr;
   std::unique_ptr<TPlatform> previous_;
-  std::unique_ptr<TFmmein> form_;
+  std::unique_ptr<TForms> forms_;
 };
 
 // The message of a file that could not be read: its name, then the reason.

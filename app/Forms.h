@@ -1,0 +1,27 @@
+// The program's windows, created at start-up in their order (the main window first, then the
+// dialogs, which read what its start-up has prepared) and destroyed together at the end, the
+// dialogs first.
+#pragma once
+
+#include <QStringList>
+
+#include <memory>
+
+class TFmmein;
+class TFmrep;
+
+class TForms {
+ public:
+  // `commandLine` holds the program's arguments without its own name.
+  explicit TForms(const QStringList& commandLine = {});
+  ~TForms();
+  TForms(const TForms&) = delete;
+  TForms& operator=(const TForms&) = delete;
+
+  [[nodiscard]] TFmmein& Main() const { return *main_; }
+  [[nodiscard]] TFmrep& Rep() const { return *rep_; }
+
+ private:
+  std::unique_ptr<TFmmein> main_;
+  std::unique_ptr<TFmrep> rep_;
+};

@@ -1,0 +1,328 @@
+// The replace/delete dialog: composition, execute and cancel, the clear buttons, the memo clip
+// and the histories with their files.
+#include "replace/Unrep.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+#include "app/FailureReport.h"
+#include "app/Globals.h"
+#include "app/Platform.h"
+#include "app/Unmein.h"
+#include "document/QtText.h"
+
+TFmrep* Fmrep = nullptr;
+
+namespace {
+
+constexpr int kClientWidth = 360;
+constexpr int kClientHeight = 383;
+
+std::string NativePath(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
+
+QString Shown(const std::string& bytes) { return QtText::DecodeForEditor(bytes); }
+
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setGeometry(geometry);
+  return label;
+}
+
+QComboBox* NewCombo(QWidget* parent, const char* name, QRect geometry) {
+  auto* combo = new QComboBox(parent);
+  combo->setObjectName(QString::fromLatin1(name));
+  combo->setEditable(true);
+  // The lists are the program's: Enter never adds an entry by itself.
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setDuplicatesEnabled(true);
+  combo->setGeometry(geometry);
+  return combo;
+}
+
+QToolButton* NewSpeedButton(QWidget* parent, const char* name, const QString& caption, int tag,
+                            QRect geometry) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setText(caption);
+  button->setProperty("Tag", tag);
+  button->setFocusPolicy(Qt::NoFocus);  // speed buttons never take the keyboard
+  button->setAutoRaise(true);
+  button->setGeometry(geometry);
+  return button;
+}
+
+QCheckBox* NewCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+  auto* box = new QCheckBox(caption, parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setGeometry(geometry);
+  return box;
+}
+
+QFrame* NewBevel(QWidget* parent, const char* name, QRect geometry) {
+  auto* bevel = new QFrame(parent);
+  bevel->setObjectName(QString::fromLatin1(name));
+  bevel->setFrameShape(QFrame::Box);
+  bevel->setFrameShadow(QFrame::Sunken);
+  bevel->setGeometry(geometry);
+  bevel->lower();
+  return bevel;
+}
+
+std::vector<std::string> EntriesOf(const QComboBox* combo) {
+  std::vector<std::string> entries;
+  entries.reserve(static_cast<std::size_t>(combo->count()));
+  for (int i = 0; i < combo->count(); ++i) {
+    entries.push_back(QtText::EncodeFromEditor(combo->itemText(i)));
+  }
+  return entries;
+}
+
+void ShowEntries(QComboBox* combo, const std::vector<std::string>& entries) {
+  QStringList items;
+  items.reserve(static_cast<qsizetype>(entries.size()));
+  for (const std::string& entry : entries) items << Shown(entry);
+  combo->addItems(items);
+}
+
+}  // namespace
+
+TFmrep::TFmrep(TFmmein& mainWindow) : QDialog(nullptr), main_(mainWindow) {
+  Fmrep = this;
+  Compose();
+  Wire();
+  Guarded(&main_, [this] { FormCreate(); });
+}
+
+TFmrep::~TFmrep() {
+  Guarded(nullptr, [this] { FormDestroy(); });
+  if (Fmrep == this) Fmrep = nullptr;
+}
+
+void TFmrep::Compose() {
+  setObjectName(QStringLiteral("Fmrep"));
+  setWindowTitle(QStringLiteral("Fmrep"));
+  QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+  font.setPixelSize(12);
+  setFont(font);
+  setFixedSize(kClientWidth, kClientHeight);
+  move(283, 78);
+
+  title = NewLabel(this, "title", QString(), QRect(16, 8, 328, 22));
+  QFont heading = font;
+  heading.setPixelSize(16);
+  title->setFont(heading);
+  Bevel1 = NewBevel(this, "Bevel1", QRect(8, 34, 344, 150));
+  const QRect rows[] = {QRect(16, 58, 200, 22), QRect(16, 106, 200, 22), QRect(16, 154, 200, 22)};
+  l1 = NewLabel(this, "l1", QString(), QRect(16, 40, 200, 16));
+  l2 = NewLabel(this, "l2", QString(), QRect(16, 88, 200, 16));
+  l3 = NewLabel(this, "l3", QString(), QRect(16, 136, 200, 16));
+  e1 = NewCombo(this, "e1", rows[0]);
+  e2 = NewCombo(this, "e2", rows[1]);
+  e3 = NewCombo(this, "e3", rows[2]);
+  const char* const clearNames[] = {"sb1", "sb2", "sb3"};
+  const char* const historyNames[] = {"clr1", "clr2", "clr3"};
+  QToolButton* clears[3];
+  QToolButton* histories[3];
+  for (int i = 0; i < 3; ++i) {
+    clears[i] = NewSpeedButton(this, clearNames[i], QStringLiteral("文字消去"), i + 1,
+                               QRect(220, rows[i].y(), 62, 22));
+    histories[i] = NewSpeedButton(this, historyNames[i], QStringLiteral("履歴消去"), i + 1,
+                                  QRect(284, rows[i].y(), 62, 22));
+  }
+  sb1 = clears[0], sb2 = clears[1], sb3 = clears[2];
+  clr1 = histories[0], clr2 = histories[1], clr3 = histories[2];
+
+  Bevel2 = NewBevel(this, "Bevel2", QRect(8, 190, 344, 84));
+  l4 = NewLabel(this, "l4", QStringLiteral("メモクリップ"), QRect(16, 196, 100, 16));
+  cp4 = NewSpeedButton(this, "cp4", QStringLiteral("Clipboard->"), 4, QRect(120, 194, 90, 20));
+  Combo1 = NewCombo(this, "Combo1", QRect(16, 216, 328, 22));
+  sb5 = NewSpeedButton(this, "sb5", QStringLiteral("Memo All Clear"), 5, QRect(16, 244, 110, 22));
+  QPalette red = sb5->palette();
+  red.setColor(QPalette::ButtonText, Qt::red);
+  sb5->setPalette(red);
+  sb4 = NewSpeedButton(this, "sb4", QStringLiteral("One Item Clear"), 4, QRect(234, 244, 110, 22));
+
+  cb1 = NewCheck(this, "cb1", QStringLiteral("空白行は削除"), QRect(16, 282, 160, 20));
+  CB3 = NewCheck(this, "CB3", QStringLiteral("大文字小文字を区別"), QRect(184, 282, 170, 20));
+  cb2 = NewCheck(this, "cb2", QStringLiteral("対象文字は変換しないで残す"), QRect(16, 306, 300, 20));
+
+  BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                            QStringLiteral("実行"), this);
+  BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+  BitBtn1->setGeometry(96, 340, 80, 30);
+  BitBtn1->setDefault(true);
+  BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                            QStringLiteral("キャンセル"), this);
+  BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+  BitBtn2->setGeometry(184, 340, 96, 30);
+
+  // The execute button has the keyboard first.
+  QWidget* const order[] = {BitBtn1, BitBtn2, cb1, cb2, Combo1, e1, e2, e3, CB3};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  BitBtn1->setFocus();
+}
+
+void TFmrep::Wire() {
+  const auto wire = [this](QAbstractButton* button, void (TFmrep::*handler)(QObject*)) {
+    connect(button, &QAbstractButton::clicked, this,
+            [this, button, handler] { Guarded(this, [&] { (this->*handler)(button); }); });
+  };
+  wire(BitBtn1, &TFmrep::BitBtn1Click);
+  wire(BitBtn2, &TFmrep::BitBtn2Click);
+  for (QToolButton* button : {sb1, sb2, sb3, sb4, sb5}) wire(button, &TFmrep::sb1Click);
+  for (QToolButton* button : {clr1, clr2, clr3}) wire(button, &TFmrep::clr1Click);
+  wire(cp4, &TFmrep::cp1Click);
+  Combo1->lineEdit()->installEventFilter(this);
+}
+
+QComboBox* TFmrep::Field(int Tag) const {
+  switch (Tag) {
+    case 1: return e1;
+    case 2: return e2;
+    case 3: return e3;
+    default: return nullptr;
+  }
+}
+
+History::TSlots& TFmrep::Slots(int Tag) {
+  return Tag == 1 ? History1 : Tag == 2 ? History2 : History3;
+}
+
+QString TFmrep::HistoryPath(int Field) const {
+  return DataFolder() + QStringLiteral("e%1.tmp").arg(Field);
+}
+
+void TFmrep::FormCreate() {
+  RepKind = 0;
+  for (QComboBox* combo : {e1, e2, e3, Combo1}) combo->clearEditText();
+  EditIndex = -100;
+  ShowEntries(Combo1, History::ReadEntries(NativePath(MemoClipPath)));
+  Combo1->setCurrentIndex(-1);
+  for (int tag = 1; tag <= 3; ++tag) {
+    const std::vector<std::string> entries = History::ReadEntries(NativePath(HistoryPath(tag)));
+    ShowEntries(Field(tag), entries);
+    Field(tag)->setCurrentIndex(-1);
+    Slots(tag) = History::SlotsFrom(entries);
+  }
+}
+
+void TFmrep::FormDestroy() {
+  History::WriteEntries(NativePath(MemoClipPath), EntriesOf(Combo1));
+  for (int tag = 1; tag <= 3; ++tag) {
+    // An emptied list leaves its file as it is: absent after its history was cleared.
+    if (Field(tag)->count() > 0) {
+      History::WriteEntries(NativePath(HistoryPath(tag)), EntriesOf(Field(tag)));
+    }
+  }
+}
+
+ReplaceRules::TFields TFmrep::Fields() const {
+  return {QtText::EncodeFromEditor(e1->currentText()), QtText::EncodeFromEditor(e2->currentText()),
+          QtText::EncodeFromEditor(e3->currentText())};
+}
+
+ReplaceRules::TOptions TFmrep::Options() const {
+  return {.DropEmptyLines = cb1->isChecked(),
+          .MatchCase = CB3->isChecked(),
+          .KeepMarkers = cb2->isChecked()};
+}
+
+void TFmrep::BitBtn1Click(QObject*) {
+  // Read first: a character Shift-JIS cannot hold stops here, before anything runs, and the
+  // dialog stays open to mend it.
+  const ReplaceRules::TFields fields = Fields();
+  if (!ReplaceRules::IsKind(RepKind)) return;
+  {
+    TBusyCursor busy(main_);
+    main_.ConvertRange(ReplaceRules::KindRule(RepKind, fields, Options()), {});
+  }
+  cb1->setChecked(false);
+  cb2->setChecked(false);
+  SaveHistory();
+  accept();
+}
+
+void TFmrep::BitBtn2Click(QObject*) {
+  cb1->setChecked(false);
+  cb2->setChecked(false);
+  reject();
+}
+
+void TFmrep::sb1Click(QObject* Sender) {
+  const int tag = Sender->property("Tag").toInt();
+  if (Sender == sb4 && Combo1->currentIndex() >= 0) Combo1->removeItem(Combo1->currentIndex());
+  if (Sender == sb5) Combo1->clear();
+  if (Sender == sb4 || Sender == sb5) {
+    Combo1->setCurrentIndex(-1);
+    Combo1->clearEditText();
+    return;
+  }
+  if (QComboBox* field = Field(tag)) field->clearEditText();
+}
+
+void TFmrep::cp1Click(QObject*) {
+  const QString text = Platform().ClipboardText();
+  Combo1->addItem(text);
+  Combo1->setEditText(text);
+}
+
+void TFmrep::clr1Click(QObject* Sender) {
+  const int tag = Sender->property("Tag").toInt();
+  QComboBox* field = Field(tag);
+  if (field == nullptr) return;
+  const QString text = field->currentText();
+  field->clear();
+  field->setEditText(text);  // the field's text stays
+  QFile::remove(HistoryPath(tag));
+}
+
+void TFmrep::Combo1KeyPress(int Key) {
+  if (EditIndex == -100) EditIndex = Combo1->currentIndex();
+  if (Key != Qt::Key_Return && Key != Qt::Key_Enter) return;
+  const QString text = Combo1->currentText();
+  // An entry deleted since typing began can no longer be replaced; the text is then added.
+  if (EditIndex >= 0 && EditIndex < Combo1->count()) {
+    Combo1->removeItem(EditIndex);
+    Combo1->insertItem(EditIndex, text);
+    Combo1->setCurrentIndex(EditIndex);
+  } else {
+    Combo1->addItem(text);
+    Combo1->setCurrentIndex(Combo1->count() - 1);
+  }
+  EditIndex = -100;
+}
+
+bool TFmrep::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Combo1->lineEdit() && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enter || !key->text().isEmpty()) {
+      Guarded(this, [&] { Combo1KeyPress(enter ? key->key() : 0); });
+      if (enter) return true;  // Enter edits the memo; it does not press the execute button
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TFmrep::SaveHistory() {
+  for (int tag = 1; tag <= 3; ++tag) {
+    QComboBox* field = Field(tag);
+    History::TSlots& history = Slots(tag);
+    History::AddHistory(QtText::EncodeFromEditor(field->currentText()), history);
+    const QString text = field->currentText();
+    field->clear();
+    for (const std::string& slot : history) field->addItem(Shown(slot));
+    field->setCurrentIndex(-1);
+    field->setEditText(text);
+  }
+}

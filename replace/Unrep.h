@@ -1,0 +1,75 @@
+// TFmrep, the replace/delete dialog: three input fields with their six-entry histories, the
+// memo clip, the three options, and the execute button that runs the replace engine over the
+// main window's conversion range. Created once at start-up; it keeps its state for the run
+// and writes its history and memo files when it is destroyed.
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "replace/History.h"
+#include "replace/ReplaceRules.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QToolButton;
+class TFmmein;
+
+class TFmrep : public QDialog {
+  Q_OBJECT
+ public:
+  // Reads the memo clip (MemoClipPath) and the history files of the data folder.
+  explicit TFmrep(TFmmein& mainWindow);
+  ~TFmrep() override;
+
+  // ---- components ----
+  QLabel *title, *l1, *l2, *l3, *l4;
+  QComboBox *e1, *e2, *e3, *Combo1;
+  QToolButton *sb1, *sb2, *sb3, *clr1, *clr2, *clr3, *cp4, *sb5, *sb4;
+  QCheckBox *cb1, *CB3, *cb2;
+  QPushButton *BitBtn1, *BitBtn2;
+  QFrame *Bevel1, *Bevel2;
+
+  // ---- state ----
+  std::int32_t RepKind = 0;
+  std::int32_t EditIndex = -100;  // the memo entry being edited; −100: none remembered
+  History::TSlots History1, History2, History3;
+
+  // ---- handlers ----
+  void FormCreate();
+  void FormDestroy();
+  void BitBtn1Click(QObject* Sender);   // 実行
+  void BitBtn2Click(QObject* Sender);   // キャンセル
+  void sb1Click(QObject* Sender);       // 文字消去, One Item Clear, Memo All Clear
+  void cp1Click(QObject* Sender);       // Clipboard->
+  void clr1Click(QObject* Sender);      // 履歴消去
+  // One character typed in the memo field; Enter puts the text in place of the entry that
+  // was selected when typing began.
+  void Combo1KeyPress(int Key);
+  void SaveHistory();
+  // The history file of field 1, 2 or 3.
+  [[nodiscard]] QString HistoryPath(int Field) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Compose();
+  void Wire();
+  [[nodiscard]] QComboBox* Field(int Tag) const;
+  [[nodiscard]] History::TSlots& Slots(int Tag);
+  // The fields and options as the engine takes them. Throws EUnmappableText for a character
+  // that Shift-JIS cannot hold.
+  [[nodiscard]] ReplaceRules::TFields Fields() const;
+  [[nodiscard]] ReplaceRules::TOptions Options() const;
+  TFmmein& main_;
+};
+
+// The replace dialog of the running program (null before it is created and after it is gone).
+extern TFmrep* Fmrep;
