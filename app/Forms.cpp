@@ -1,14 +1,23 @@
 // The program's windows.
 #include "app/Forms.h"
 
+#include "app/Globals.h"
 #include "app/Unmein.h"
 #include "replace/Unrep.h"
+#include "view/Unvar.h"
 
-TForms::TForms(const QStringList& commandLine)
-    : main_(std::make_unique<TFmmein>(commandLine)), rep_(std::make_unique<TFmrep>(*main_)) {}
+// The program's entry: the help file is named before any window exists; then the main window,
+// whose start-up prepares what the dialogs read, and the dialogs in their order.
+TForms::TForms(const QStringList& commandLine) {
+  HelpFile = QStringLiteral("qrc:/help/korvane.html");
+  main_ = std::make_unique<TFmmein>(commandLine);
+  var_ = std::make_unique<TFmvar>();
+  rep_ = std::make_unique<TFmrep>(*main_);
+}
 
 // The replace dialog writes its history and memo files as it goes.
 TForms::~TForms() {
   rep_.reset();
+  var_.reset();
   main_.reset();
 }

@@ -9,6 +9,7 @@
 
 class TFmmein;
 class TFmrep;
+class TFmvar;
 
 class TForms {
  public:
@@ -19,9 +20,11 @@ class TForms {
   TForms& operator=(const TForms&) = delete;
 
   [[nodiscard]] TFmmein& Main() const { return *main_; }
+  [[nodiscard]] TFmvar& Var() const { return *var_; }
   [[nodiscard]] TFmrep& Rep() const { return *rep_; }
 
  private:
   std::unique_ptr<TFmmein> main_;
+  std::unique_ptr<TFmvar> var_;
   std::unique_ptr<TFmrep> rep_;
 };

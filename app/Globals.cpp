@@ -9,6 +9,7 @@ std::int32_t RangeEnd = 0;
 QString VersionText;
 QString UpdateDateText;
 QString MemoClipPath;
+QString HelpFile;
 
 QString DataFolder() {
   QString folder = qEnvironmentVariable("KORVANE_HOME");

@@ -16,6 +16,9 @@ extern QString UpdateDateText;
 // Full name of the memo-clip file ("memoclip.kvn" in the data folder).
 extern QString MemoClipPath;
 
+// The program's help file, named at start-up; Help asks for its topic 10000.
+extern QString HelpFile;
+
 // The folder of the program's own files, with a trailing separator: $KORVANE_HOME when it is
 // set, otherwise the user's data folder for the program. Created when missing.
 QString DataFolder();

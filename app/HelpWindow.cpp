@@ -26,6 +26,8 @@ THelpWindow::THelpWindow(QWidget* owner) : QDialog(owner), browser_(new QTextBro
 }
 
 void THelpWindow::Show(QWidget* owner, const QString& helpFile, int context) {
+  // The page is in the resources of a static library, which are registered by hand.
+  Q_INIT_RESOURCE(korvane);
   if (Window().isNull()) Window() = new THelpWindow(owner);
   THelpWindow* window = Window();
   QUrl page(helpFile);

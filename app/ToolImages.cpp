@@ -167,3 +167,18 @@ QIcon ToolImage(int index) {
   painter.end();
   return QIcon(picture);
 }
+
+QPixmap ProgramPicture(int size) {
+  QPixmap picture(size, size);
+  picture.fill(Qt::transparent);
+  QPainter p(&picture);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 20.0, size / 20.0);
+  Sheet(p, QRectF(1.5, 1.5, 9, 11), QColor(255, 250, 225));
+  Sheet(p, QRectF(9.5, 7.5, 9, 11), QColor(225, 240, 255));
+  p.setPen(QPen(QColor(200, 40, 40), 1.6));
+  p.drawLine(QPointF(6, 15), QPointF(11, 15));
+  p.drawLine(QPointF(9, 13), QPointF(11, 15));
+  p.drawLine(QPointF(9, 17), QPointF(11, 15));
+  return picture;
+}

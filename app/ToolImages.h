@@ -5,3 +5,6 @@
 
 // The picture at `index` (0–20); an empty icon for any other index.
 [[nodiscard]] QIcon ToolImage(int index);
+// The program's own picture (two sheets joined into one), `size` pixels square; also the
+// windows' icon.
+[[nodiscard]] QPixmap ProgramPicture(int size);

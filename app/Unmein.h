@@ -158,7 +158,25 @@ class TFmmein : public QMainWindow {
   void BtextChange(QObject* Sender);
   void wardwClick(QObject* Sender);      // 右端で折り返す
   void SetWrap(bool On);
+  void BtfontupClick(QObject* Sender);   // 拡大 / 縮小, one step
+  void SiteiupClick(QObject* Sender);    // 標準, 最小, 最大 and the chosen sizes, by Tag
+  void SetViewSize(int Points);
+  void N26Click(QObject* Sender);        // ＭＳゴシック / ＭＳ明朝
+  // Edit2 := "行 : L / 列 : C" of the selection's left end (on mouse move and key release).
+  void ShowCaretPosition();
   void FormResize();
+  void KeepLayoutVisible();
+
+  // ---- pop-up editing, printing, folder, help, version (view/UnmeinTools.cpp) ----
+  void pop1Click(QObject* Sender);       // 元に戻す
+  void pop2Click(QObject* Sender);       // 切り取り
+  void pop3Click(QObject* Sender);       // コピー
+  void pop4Click(QObject* Sender);       // 張り付け
+  void N67Click(QObject* Sender);        // 全て選択
+  void Print1Click(QObject* Sender);     // 印刷
+  void N35Click(QObject* Sender);        // ｴｸｽﾌﾟﾛｰﾗ
+  void Help2Click(QObject* Sender);      // ﾍﾙﾌﾟ
+  void About1Click(QObject* Sender);     // ﾊﾞｰｼﾞｮﾝ情報
 
   // ---- marks (view/UnmeinMarks.cpp) ----
   void ClearMarks();
@@ -179,6 +197,7 @@ class TFmmein : public QMainWindow {
   void WireLoadCommands();
   void WireRangeCommands();
   void WireViewCommands();
+  void WireToolCommands();
   void WireEdgeCommands();
   void WireTagCommands();
   void WireWidthCommands();

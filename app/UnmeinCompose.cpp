@@ -291,7 +291,6 @@ void TFmmein::ComposeClientArea() {
   caretColours.setColor(QPalette::Base, Qt::blue);
   caretColours.setColor(QPalette::Text, Qt::white);
   Edit2->setPalette(caretColours);
-  client->setMinimumHeight(row + kRowHeight + kBottomMargin);
   client->resize(kClientWidth, row + kRowHeight + kBottomMargin);
   client->installEventFilter(this);
 

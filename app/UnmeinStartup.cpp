@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QAction>
+#include <QPushButton>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -79,6 +80,7 @@ TFmmein::TFmmein(const QStringList& commandLine, QWidget* parent)
   WireDocumentCommands();
   WireRangeCommands();
   WireViewCommands();
+  WireToolCommands();
   WireEdgeCommands();
   WireTagCommands();
   WireWidthCommands();
@@ -130,6 +132,18 @@ void TFmmein::FormCreate(const QStringList& commandLine) {
   BottomGap = client->height() - editorBottom;
   LabelGap = Label1->y() - editorBottom;
   RowGap = ed1->y() - editorBottom;
+  KeepLayoutVisible();
+}
+
+// The window never gets so small that the editor's height would go below a few lines or the
+// range row would leave the window; the tool bar and the status bar stay outside this area.
+void TFmmein::KeepLayoutVisible() {
+  constexpr int kLeastEditorLines = 4;
+  const int editorFrame = Btext->height() - Btext->viewport()->height();
+  const int leastEditor = kLeastEditorLines * Btext->fontMetrics().lineSpacing() + editorFrame;
+  const int rowRight = std::max(Edit2->geometry().right(), Button1->geometry().right()) + 3;
+  centralWidget()->setMinimumSize(rowRight, Btext->y() + leastEditor + BottomGap);
+  FormResize();  // the minimum may have changed the client's size already
 }
 
 // The file named on the command line, by its absolute name, so that a later save goes to its

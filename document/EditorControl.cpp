@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QPrinter>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 
+#include "document/Failures.h"
 #include "document/FileIO.h"
 #include "document/QtText.h"
 
@@ -27,6 +29,9 @@ TEditorControl::TEditorControl(QWidget* parent) : QPlainTextEdit(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   connect(this, &QPlainTextEdit::textChanged, this, &TEditorControl::TextChanged);
+  // Moves without a button pressed count too: the caret display follows the mouse.
+  viewport()->setMouseTracking(true);
+  viewport()->installEventFilter(this);
 }
 
 // The raw text keeps every character as the lines hold it (toPlainText would turn U+00A0 into
@@ -116,6 +121,67 @@ QString TEditorControl::SelectedText() const {
 }
 
 void TEditorControl::Paste() { paste(); }
+
+void TEditorControl::Cut() { cut(); }
+
+void TEditorControl::Copy() { copy(); }
+
+void TEditorControl::Undo() { undo(); }
+
+void TEditorControl::SelectAll() { selectAll(); }
+
+void TEditorControl::SetSelection(std::int32_t anchor, std::int32_t caret) {
+  QTextCursor cursor = textCursor();
+  cursor.setPosition(std::clamp(anchor, 0, TextLength()));
+  cursor.setPosition(std::clamp(caret, 0, TextLength()), QTextCursor::KeepAnchor);
+  setTextCursor(cursor);
+  ensureCursorVisible();
+}
+
+std::int32_t TEditorControl::SelEnd() const { return textCursor().selectionEnd(); }
+
+QString TEditorControl::FontFace() const { return font().family(); }
+
+void TEditorControl::SetFontFace(const QString& face) {
+  QFont shown = font();
+  shown.setFamily(face);
+  setFont(shown);
+}
+
+int TEditorControl::FontSize() const { return font().pointSize(); }
+
+void TEditorControl::SetFontSize(int points) {
+  QFont shown = font();
+  shown.setPointSize(points);
+  setFont(shown);
+}
+
+bool TEditorControl::FontIsFixedPitch() const {
+  const QFontMetrics metrics(font());
+  return metrics.horizontalAdvance(QStringLiteral("ＭＭ")) ==
+             2 * metrics.horizontalAdvance(QStringLiteral("MM")) &&
+         metrics.horizontalAdvance(QStringLiteral("il")) ==
+             metrics.horizontalAdvance(QStringLiteral("MW"));
+}
+
+void TEditorControl::Print(QPrinter& printer) const {
+  if (!printer.isValid()) throw EKorvaneError("ﾌﾟﾘﾝﾀが使えません。プリンタの設定を確かめてください。");
+  // The editor's document carries the editor's font; Qt lays it out on the printer's pages.
+  QPlainTextEdit::print(&printer);
+  if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
+    throw EKorvaneError("印刷できませんでした。プリンタの設定を確かめてください。");
+  }
+}
+
+void TEditorControl::keyReleaseEvent(QKeyEvent* event) {
+  QPlainTextEdit::keyReleaseEvent(event);
+  emit KeyReleased();
+}
+
+bool TEditorControl::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == viewport() && event->type() == QEvent::MouseMove) emit MouseMoved();
+  return QPlainTextEdit::eventFilter(watched, event);
+}
 
 void TEditorControl::keyPressEvent(QKeyEvent* event) {
   const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

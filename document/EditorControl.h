@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QPlainTextEdit>
 
+class QPrinter;
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -49,8 +51,30 @@ class TEditorControl : public QPlainTextEdit {
   [[nodiscard]] std::int32_t TextLength() const;
   // The selected text as shown ("" when nothing is selected).
   [[nodiscard]] QString SelectedText() const;
-  // Puts the clipboard's text at the caret, as the user's paste does.
+  // The pop-up editing calls, as the user's keys do them: the clipboard's text at the caret;
+  // the selection to the clipboard (cut removes it); the editor's own undo of the last typing,
+  // separate from the document's undo; everything selected.
   void Paste();
+  void Cut();
+  void Copy();
+  void Undo();
+  void SelectAll();
+  // The selection's ends as character offsets (equal when nothing is selected); the anchor is
+  // where the selection began, so a selection made right to left has anchor > caret.
+  void SetSelection(std::int32_t anchor, std::int32_t caret);
+  [[nodiscard]] std::int32_t SelEnd() const;
+
+  // The face and size of the whole text; the size in points.
+  [[nodiscard]] QString FontFace() const;
+  void SetFontFace(const QString& face);
+  [[nodiscard]] int FontSize() const;
+  void SetFontSize(int points);
+  // Whether the face puts every character in whole cells (a full-width character in two).
+  [[nodiscard]] bool FontIsFixedPitch() const;
+
+  // Prints the whole text on the printer with the current font, page after page over each
+  // page's printable area. Throws EKorvaneError when the printer cannot be started.
+  void Print(QPrinter& printer) const;
 
   [[nodiscard]] bool Modified() const;
   void SetModified(bool modified);
@@ -66,11 +90,16 @@ class TEditorControl : public QPlainTextEdit {
  signals:
   // The text changed (typing, pasting, a replacement of the whole text).
   void Changed();
+  // The mouse moved over the text; a key was released in the editor.
+  void MouseMoved();
+  void KeyReleased();
 
  protected:
   // Typed, pasted and dropped text is made into the document's own forms on its way in (see
   // QtText::ForEditorInput): Shift+Enter makes an ordinary line break.
   void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
 

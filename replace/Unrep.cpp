@@ -56,7 +56,6 @@ QToolButton* NewSpeedButton(QWidget* parent, const char* name, const QString& ca
   button->setText(caption);
   button->setProperty("Tag", tag);
   button->setFocusPolicy(Qt::NoFocus);  // speed buttons never take the keyboard
-  button->setAutoRaise(true);
   button->setGeometry(geometry);
   return button;
 }

@@ -1,18 +1,46 @@
-// View commands of the main window: reaction to text changes, word wrap, and the layout kept
-// when the window is resized.
+// View commands of the main window: reaction to text changes, word wrap, the display size and
+// face, the caret position display, and the layout kept when the window is resized.
 #include <QAction>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
 #include "document/EditorControl.h"
 
+namespace {
+
+constexpr int kSmallest = 6;
+constexpr int kLargest = 24;
+
+// The size a menu item's Tag selects; 0 for a Tag that selects none.
+int SizeOfTag(int tag) {
+  constexpr int sizes[] = {0, 10, 6, 24, 12, 14, 16, 18, 20, 22, 24};
+  return tag >= 1 && tag <= 10 ? sizes[tag] : 0;
+}
+
+QString LevelText(int size) {
+  switch (size) {
+    case 6: return QStringLiteral("1/4倍   6 ");
+    case 8: return QStringLiteral("1/2倍   8 ");
+    case 10: return QStringLiteral("標準   10 ");
+    default: return QString::number((size - 8) / 2) + QStringLiteral("倍  ") + QString::number(size);
+  }
+}
+
+}  // namespace
+
 void TFmmein::WireViewCommands() {
   connect(Btext, &TEditorControl::Changed, this, [this] { Run([this] { BtextChange(Btext); }); });
+  connect(Btext, &TEditorControl::MouseMoved, this, [this] { Run([this] { ShowCaretPosition(); }); });
+  connect(Btext, &TEditorControl::KeyReleased, this, [this] { Run([this] { ShowCaretPosition(); }); });
   Wire({wardw, N3}, &TFmmein::wardwClick);
+  Wire({Btfontup, Btfontdown, N10, N12}, &TFmmein::BtfontupClick);
+  Wire({BtFont10, N9, N13, N14, N15, N16, N17, N18, N19, N20, N21}, &TFmmein::SiteiupClick);
+  Wire({N26, N27}, &TFmmein::N26Click);
 }
 
 void TFmmein::BtextChange(QObject*) { ApplyLineCountRule(); }
@@ -26,6 +54,40 @@ void TFmmein::SetWrap(bool On) {
   N3->setChecked(On);
   wardw->setChecked(On);
   Bar->RepaintNow();
+}
+
+void TFmmein::BtfontupClick(QObject* Sender) {
+  int size = Btext->FontSize();
+  if (Sender == Btfontup || Sender == N10) size = std::min(size + 2, kLargest);
+  if (Sender == Btfontdown || Sender == N12) size = std::max(size - 2, kSmallest);
+  SetViewSize(size);
+}
+
+void TFmmein::SiteiupClick(QObject* Sender) {
+  const int size = Sender == BtFont10 ? 10 : SizeOfTag(qobject_cast<QAction*>(Sender)->data().toInt());
+  if (size != 0) SetViewSize(size);
+}
+
+void TFmmein::SetViewSize(int Points) {
+  Bar->SetPanelText(1, QStringLiteral("表示サイズ　") + LevelText(Points) + QStringLiteral("Point"));
+  {
+    TUpdateGuard update(*Btext);
+    Btext->SetFontSize(Points);
+  }
+  for (QAction* enlarge : {Btfontup, N7->menuAction()}) enlarge->setEnabled(Points < kLargest);
+  for (QAction* reduce : {Btfontdown, N8->menuAction()}) reduce->setEnabled(Points > kSmallest);
+}
+
+void TFmmein::N26Click(QObject* Sender) {
+  TUpdateGuard update(*Btext);
+  Btext->SetFontFace(Sender == N27 ? QStringLiteral("ＭＳ明朝") : QStringLiteral("ＭＳゴシック"));
+}
+
+void TFmmein::ShowCaretPosition() {
+  const std::int32_t caret = Btext->SelStart();
+  const std::int32_t line = Btext->LineFromChar(caret);
+  const std::int32_t first = Btext->LineIndex(line);
+  Edit2->setText(QStringLiteral("行 : %1 / 列 : %2").arg(line + 1).arg(caret - first + 1));
 }
 
 void TFmmein::FormResize() {

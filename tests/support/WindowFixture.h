@@ -26,6 +26,7 @@ class TWindowFixture {
 
   TFmmein& Form() { return forms_->Main(); }
   TFmrep& Rep() { return forms_->Rep(); }
+  TForms& Forms() { return *forms_; }
   // Ends the program's windows (the dialogs write their files) and starts them again over the
   // same data folder, as a second run of the program would.
   void Restart(const QStringList& commandLine = {});
