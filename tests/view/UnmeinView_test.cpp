@@ -245,6 +245,14 @@ void UnmeinViewTest::cancelledPrintPrintsNothing() {
   QCOMPARE(fx.Platform().PrinterDialogs, 1);
   QVERIFY(fx.Platform().Messages.isEmpty());
   QVERIFY(QDir(fx.Folder()).entryList({QStringLiteral("*.pdf")}).isEmpty());
+  // A printer that fails is told by the general error report; the document is untouched.
+  fx.Platform().PrintToPdf = fx.FilePath(QStringLiteral("no/such/folder/out.pdf"));
+  fx.Trigger("Print1");
+  QCOMPARE(fx.Platform().Messages.size(), 1);
+  QCOMPARE(fx.Platform().Messages[0].Kind, TMessageKind::Error);
+  QVERIFY(fx.Platform().Messages[0].Text.contains(QStringLiteral("印刷")));
+  QCOMPARE(fx.Text(), QByteArray("a\r\n"));
+  QVERIFY(!fx.Platform().Busy);
 }
 
 void UnmeinViewTest::dataFolderHelpAndVersion() {
