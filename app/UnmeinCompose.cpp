@@ -12,6 +12,7 @@
 #include "app/StatusBar.h"
 #include "app/ToolImages.h"
 #include "app/Unmein.h"
+#include "app/Widgets.h"
 #include "document/EditorControl.h"
 
 namespace {
@@ -71,13 +72,6 @@ QLineEdit* NewField(QWidget* parent, const char* name, QRect geometry) {
   field->setFocusPolicy(Qt::ClickFocus);
   field->setGeometry(geometry);
   return field;
-}
-
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->setGeometry(geometry);
-  return label;
 }
 
 }  // namespace

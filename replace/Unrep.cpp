@@ -18,6 +18,7 @@
 #include "app/Globals.h"
 #include "app/Platform.h"
 #include "app/Unmein.h"
+#include "app/Widgets.h"
 #include "document/QtText.h"
 
 TFmrep* Fmrep = nullptr;
@@ -30,13 +31,6 @@ constexpr int kClientHeight = 383;
 std::string NativePath(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
 
 QString Shown(const std::string& bytes) { return QtText::DecodeForEditor(bytes); }
-
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->setGeometry(geometry);
-  return label;
-}
 
 QComboBox* NewCombo(QWidget* parent, const char* name, QRect geometry) {
   auto* combo = new QComboBox(parent);

@@ -7,6 +7,7 @@
 
 #include "app/Globals.h"
 #include "app/ToolImages.h"
+#include "app/Widgets.h"
 
 TFmvar* Fmvar = nullptr;
 
@@ -14,9 +15,7 @@ namespace {
 
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry,
                  const QColor& colour, int pixels = 12, bool bold = false, bool italic = false) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->setGeometry(geometry);
+  QLabel* label = ::NewLabel(parent, name, caption, geometry);
   QFont font(QStringLiteral("ＭＳ ゴシック"));
   font.setPixelSize(pixels);
   font.setBold(bold);
