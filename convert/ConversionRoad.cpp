@@ -1,6 +1,8 @@
 // The conversion road on line lists.
 #include "convert/ConversionRoad.h"
 
+#include <algorithm>
+
 namespace ConversionRoad {
 
 std::string_view LineOf(const TLightStrings& document, std::int32_t i) {
@@ -13,7 +15,10 @@ void CopyLinesBefore(const TLightStrings& document, TRange range, TLightStrings&
 
 void CopyLinesAfter(const TLightStrings& document, std::int32_t lineCount, TRange range,
                     TLightStrings& out) {
-  for (std::int32_t i = range.End + 1; i < lineCount; ++i) out.Add(LineOf(document, i));
+  // After an empty range, from its start: the lines before it were copied already.
+  for (std::int32_t i = std::max(range.End + 1, range.Start); i < lineCount; ++i) {
+    out.Add(LineOf(document, i));
+  }
 }
 
 void ConvertLines(const TLightStrings& document, TRange range, const LineRule& rule,

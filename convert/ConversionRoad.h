@@ -28,7 +28,8 @@ struct TRange {
 
 // Lines 0 .. Start − 1, unchanged.
 void CopyLinesBefore(const TLightStrings& document, TRange range, TLightStrings& out);
-// Lines End + 1 .. lineCount − 1, unchanged. lineCount is the editor's line count.
+// Lines End + 1 .. lineCount − 1, unchanged (from Start on for an empty range, so that no line
+// is copied twice). lineCount is the editor's line count.
 void CopyLinesAfter(const TLightStrings& document, std::int32_t lineCount, TRange range,
                     TLightStrings& out);
 // The rule's result for every line Start .. End in ascending order, then the tail's lines when

@@ -41,6 +41,8 @@ TEST(ConversionRoadRun, RangeLinesThroughTheRuleOthersUnchanged) {
       {"deleting the range", abcd, 4, {1, 2}, Drop, {"a", "d"}},
       {"several lines per line", abcd, 4, {3, 3}, Twice, {"a", "b", "c", "d", "d"}},
       {"empty range converts nothing", abcd, 4, {3, 2}, Upper, {"a", "b", "c", "d"}},
+      {"an end far before the start copies each line once", abcd, 4, {3, 0}, Upper,
+       {"a", "b", "c", "d"}},
       {"start past the end reads empty lines", {"a"}, 1, {2, 3}, Upper, {"a", "", "", ""}},
       {"empty editor: one empty line through the rule", {""}, 0, {0, 0}, Twice, {"", ""}},
       {"empty editor after a line-count change", {""}, 0, {0, -1}, Twice, {}},
