@@ -10,6 +10,8 @@
 class TFmmein;
 class TFmrep;
 class TFmvar;
+class TFmline;
+class TFmMark;
 
 class TForms {
  public:
@@ -22,9 +24,13 @@ class TForms {
   [[nodiscard]] TFmmein& Main() const { return *main_; }
   [[nodiscard]] TFmvar& Var() const { return *var_; }
   [[nodiscard]] TFmrep& Rep() const { return *rep_; }
+  [[nodiscard]] TFmline& Line() const { return *line_; }
+  [[nodiscard]] TFmMark& Mark() const { return *mark_; }
 
  private:
   std::unique_ptr<TFmmein> main_;
   std::unique_ptr<TFmvar> var_;
   std::unique_ptr<TFmrep> rep_;
+  std::unique_ptr<TFmline> line_;
+  std::unique_ptr<TFmMark> mark_;
 };

@@ -26,6 +26,7 @@ class QPushButton;
 class QToolBar;
 class TEditorControl;
 class TStatusBar;
+class TDropDst;
 
 class TFmmein : public QMainWindow {
   Q_OBJECT
@@ -178,8 +179,16 @@ class TFmmein : public QMainWindow {
   void Help2Click(QObject* Sender);      // ﾍﾙﾌﾟ
   void About1Click(QObject* Sender);     // ﾊﾞｰｼﾞｮﾝ情報
 
+  // ---- jump (view/UnmeinJump.cpp) ----
+  void N53Click(QObject* Sender);        // 任意行 / 文頭 / 文末 / 範囲先頭 / 範囲末
+
   // ---- marks (view/UnmeinMarks.cpp) ----
   void ClearMarks();
+  void MarkClick(QObject* Sender);       // JumpMark登録
+  void JumpMark1Click(QObject* Sender);  // JumpMark処理 / Mark
+
+  // ---- file drops on the editor (document/UnmeinLoad.cpp: DropDst1FileDrop) ----
+  TDropDst* DropDst1 = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -202,6 +211,13 @@ class TFmmein : public QMainWindow {
   void WireTagCommands();
   void WireWidthCommands();
   void WireReplaceCommands();
+  // Jump and marks (view/UnmeinJump.cpp, view/UnmeinMarks.cpp).
+  void WireJumpCommands();
+  void WireMarkCommands();
+  [[nodiscard]] std::int32_t EndOfTextOffset() const;
+  // The jump dialog's line as an offset; nothing when no line was chosen. Throws for a
+  // document without lines and for a request that is not an integer.
+  [[nodiscard]] std::optional<std::int32_t> ChosenLineOffset();
   // Runs a handler, showing what it raises in an error box.
   template <class Handler>
   void Run(Handler&& handler);

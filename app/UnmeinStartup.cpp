@@ -19,6 +19,7 @@
 #include "app/Globals.h"
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
+#include "components/DropDst.h"
 #include "document/EditorControl.h"
 #include "document/Failures.h"
 #include "document/FileIO.h"
@@ -85,6 +86,17 @@ TFmmein::TFmmein(const QStringList& commandLine, QWidget* parent)
   WireTagCommands();
   WireWidthCommands();
   WireReplaceCommands();
+  WireJumpCommands();
+  WireMarkCommands();
+  // Files dropped on the editor are merged in the order the drag delivers them.
+  DropDst1 = new TDropDst(this);
+  DropDst1->setObjectName(QStringLiteral("DropDst1"));
+  DropDst1->SetSort(false);
+  DropDst1->SetOnFileDrop([this](QObject* Sender, const QStringList& Files, QPoint At) {
+    DropDst1FileDrop(Sender, Files, At);
+  });
+  DropDst1->SetControl(Btext);
+  DropDst1->Loaded();
   SetBoundColor(ed1, false);
   SetBoundColor(ed2, false);
   Btext->SetColor(palette().color(QPalette::Button));

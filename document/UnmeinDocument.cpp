@@ -10,6 +10,7 @@
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
 #include "document/EditorControl.h"
+#include "view/UnMark.h"
 
 void TFmmein::WireDocumentCommands() {
   Wire({Make, New1}, &TFmmein::New1Click);
@@ -53,6 +54,7 @@ void TFmmein::FcloseClick(QObject*) {
   SetBoundColor(ed1, false);
   SetBoundColor(ed2, false);
   Btext->SetColor(palette().color(QPalette::Button));
+  if (FmMark != nullptr) FmMark->MK1->SetItemIndex(0);
   Mark->setEnabled(false);
   JumpMark1->setEnabled(false);
 }

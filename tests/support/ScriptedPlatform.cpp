@@ -8,6 +8,7 @@
 void TScriptedPlatform::ShowMessage(QWidget*, QPoint at, TMessageKind kind, const QString& title,
                                     const QString& text) {
   Messages.append({at, kind, title, text});
+  if (OnMessage) OnMessage(Messages.last());
 }
 
 TAnswer TScriptedPlatform::AskYesNoCancel(QWidget*, QPoint at, const QString& title,

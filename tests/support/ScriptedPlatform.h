@@ -67,6 +67,8 @@ class TScriptedPlatform : public TPlatform {
   };
   QList<TTextQuestion> TextQuestions;
   QList<bool> CursorChanges;  // true: hourglass, false: normal
+  // Called as each box is shown, to look at the window while the box is up.
+  std::function<void(const TShownMessage&)> OnMessage;
   bool Busy = false;
   int BroughtToFront = 0;
 

@@ -2,6 +2,10 @@
 #include "tests/support/WindowFixture.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -94,4 +98,26 @@ QByteArray Sjis(const QString& text) {
 
 QString ReadFailure(const QString& path, const QString& reason) {
   return QStringLiteral("ﾌｧｲﾙ %1 を読み込めません\n%2").arg(path, reason);
+}
+
+bool DragAndDrop(QWidget* widget, const QMimeData& data, QPoint at) {
+  const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+  QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &enter);
+  if (!enter.isAccepted()) return false;
+  QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &move);
+  if (!move.isAccepted()) return false;
+  QDropEvent drop(QPointF(at), offered, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &drop);
+  QCoreApplication::processEvents();
+  return drop.isAccepted();
+}
+
+std::unique_ptr<QMimeData> FileDrag(const QStringList& paths) {
+  auto data = std::make_unique<QMimeData>();
+  QList<QUrl> urls;
+  for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+  data->setUrls(urls);
+  return data;
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -18,6 +19,8 @@
 
 class QAction;
 class QLineEdit;
+class QMimeData;
+class QWidget;
 
 class TWindowFixture {
  public:
@@ -68,3 +71,10 @@ class TWindowFixture {
 
 // CP932 bytes of a UTF-8 test text (the sources are UTF-8).
 [[nodiscard]] QByteArray Sjis(const QString& text);
+
+// A drag from outside the program onto a widget, as the window system delivers it: enter, move
+// and drop at `at` (the widget's coordinates), each sent only when the one before was
+// accepted; then the events the drop posted are served. True when the drop was accepted.
+bool DragAndDrop(QWidget* widget, const QMimeData& data, QPoint at = QPoint(10, 10));
+// What the file manager drags: these local files, in this order.
+[[nodiscard]] std::unique_ptr<QMimeData> FileDrag(const QStringList& paths);
