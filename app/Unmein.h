@@ -15,6 +15,7 @@
 
 #include "app/FileDialog.h"
 #include "convert/ConversionRoad.h"
+#include "document/DocumentText.h"
 #include "document/LightStr.h"
 
 class QAction;
@@ -223,9 +224,10 @@ class TFmmein : public QMainWindow {
   void Run(Handler&& handler);
   // Connects each item's click to a handler that receives the item as its sender.
   void Wire(std::initializer_list<QAction*> items, void (TFmmein::*handler)(QObject*));
-  // Loading helpers (document/UnmeinLoad.cpp).
-  void ReadInto(const QString& FileName, TLightStrings& List);
-  void ReadFileInto(const QString& FileName, TLightStrings& List);
+  // Loading helpers (document/UnmeinLoad.cpp): a file under the names a load uses, and a load
+  // with the window's option and its message box for a lost HTML file.
+  [[nodiscard]] DocumentLoad::TSource LoadSource(const QString& FileName) const;
+  [[nodiscard]] DocumentLoad::TLoader Loader();
   // The guard before Exit (kind 1) and Close (kind 2): false when the user keeps the document.
   bool PassUnsavedGuard(int Kind);
   // A range field in silver (the bound is at its default) or aqua (the user has set it).
@@ -234,18 +236,9 @@ class TFmmein : public QMainWindow {
   void SetRangeCommands(bool On);
   [[nodiscard]] bool BoundSetByUser() const;
 
-  void NoteNulCut(const QString& FileName, const TLightStrings& Lines, bool MoreFilesFollow);
-  void ShowCutNotices();
+  void ShowCutNotices(const DocumentLoad::TCutNotices& Notices);
   void ShowRangeMessage(const QString& Text, TMessageKind Kind = TMessageKind::Information);
 
-  // Parts of files that a load could not bring into the document, told to the user at its end.
-  struct TCutNotice {
-    QString FileName;
-    std::int32_t Line = 0;  // 0-based
-    bool AtNul = false;     // a NUL byte ended the text (otherwise a 0x1A byte ended the file)
-    bool LaterFilesToo = false;
-  };
-  std::vector<TCutNotice> cutNotices_;
   class TLoadScope;
   int busyDepth_ = 0;
   bool exitConfirmed_ = false;

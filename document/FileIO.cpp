@@ -309,7 +309,16 @@ std::string ReadAll(TInputFile& file) {
   bytes.resize(static_cast<std::size_t>(file.Size()));
   std::size_t filled = 0;
   for (;;) {
-    if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file grew meanwhile
+    if (filled == bytes.size()) {
+      // The end of the file is usually here: look for more in a small buffer rather than
+      // growing (and so moving) everything read so far.
+      char more[65536];
+      const std::size_t n = file.Read(more, sizeof more);
+      if (n == 0) break;
+      bytes.append(more, n);  // the file grew meanwhile
+      filled += n;
+      continue;
+    }
     const std::size_t n = file.Read(bytes.data() + filled, bytes.size() - filled);
     if (n == 0) break;
     filled += n;

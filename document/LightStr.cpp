@@ -214,6 +214,14 @@ void TLightStrings::LoadFromFile(const std::string& path) {
   TrimCapacity();
 }
 
+void TLightStrings::LoadFromBytes(std::string&& bytes) {
+  Clear();
+  stoppedAtLine_ = -1;
+  ReserveForBytes(bytes.size());
+  SplitFileBytes(std::move(bytes), true);
+  TrimCapacity();
+}
+
 // Only CR and CR LF end lines; a lone LF and NUL stay inside; the first 0x1A ends the input.
 // An incomplete read keeps only the lines whose CR was read.
 void TLightStrings::SplitFileBytes(std::string&& bytes, bool complete) {

@@ -69,6 +69,9 @@ class TLightStrings {
   // no line; an empty file gives an empty list. Capacity equals Count afterwards. Throws
   // EInOutError when the file cannot be opened or read; the lines read before a read error stay.
   virtual void LoadFromFile(const std::string& path);
+  // LoadFromFile on bytes already read (standard input, for one): the same lines, the same
+  // StoppedAtLine.
+  void LoadFromBytes(std::string&& bytes);
   // Writes GetText() as the whole file, replacing it only once the new file is complete.
   // Throws EFCreateError or EInOutError; the list is never changed.
   virtual void SaveToFile(const std::string& path) const;

@@ -8,8 +8,8 @@
 #include "app/Platform.h"
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
+#include "document/DocumentText.h"
 #include "document/EditorControl.h"
-#include "document/Failures.h"
 #include "document/QtText.h"
 #include "document/Readers.h"
 
@@ -23,7 +23,22 @@ QString ChangeFileExt(const QString& fileName, const char* ext) {
   return QString::fromStdString(Readers::ChangeFileExt(fileName.toStdString(), ext));
 }
 
-constexpr int kMaxNoticesListed = 10;
+// The editor as the document a load fills.
+class TEditorTarget final : public DocumentLoad::TTextTarget {
+ public:
+  explicit TEditorTarget(TEditorControl& editor) : editor_(editor) {}
+  std::string Text() const override { return editor_.Text(); }
+  void SetText(std::string&& bytes) override { editor_.SetText(bytes); }
+  void SetLines(std::unique_ptr<TLightStrings>& lines) override {
+    editor_.SetText(lines->GetText());
+    lines->Clear();
+  }
+  void AppendLines(std::string_view bytes) override { editor_.AppendLines(bytes); }
+  void Clear() override { editor_.ClearText(); }
+
+ private:
+  TEditorControl& editor_;
+};
 
 }  // namespace
 
@@ -46,118 +61,67 @@ void TFmmein::DropDst1FileDrop(QObject*, const QStringList& Files, QPoint) {
   MergeFileList(Files);
 }
 
-// A failure to read a file names the file: after a drop of many files, or at start-up, the
-// reason alone would not say which one failed.
-void TFmmein::ReadInto(const QString& FileName, TLightStrings& List) {
-  try {
-    ReadFileInto(FileName, List);
-  } catch (const EKorvaneError& failure) {
-    throw EKorvaneError((QStringLiteral("ﾌｧｲﾙ %1 を読み込めません\n").arg(FileName)).toStdString() +
-                        failure.what());
-  }
-}
-
-void TFmmein::ReadFileInto(const QString& FileName, TLightStrings& List) {
-  const std::string path = NativePath(FileName);
+DocumentLoad::TSource TFmmein::LoadSource(const QString& FileName) const {
   const QString name = QFileInfo(FileName).fileName();
-  if (Readers::IsShortcutFile(path)) {
-    Readers::ReadShortcutFile(path, QtText::ToCp932Lossy(name), N48->isChecked(), List);
-    return;
-  }
-  Readers::TReadReport report;
-  {
-    TBusyCursor busy(*this);
-    report = Readers::ReadDocumentFile(path, List);
-  }
-  if (report.HtmlOpenFailed) {
-    Platform().ShowMessage(this, PromptPoint(), TMessageKind::Error, QStringLiteral("ｴﾗｰ"),
-                           QStringLiteral("指定ファイル ") + name +
-                               QStringLiteral("は保存の途中でした。処理により当該ファイルは失われた"
-                                              "ため、再度保存を実行してください。"));
-  }
-  if (report.StoppedAtLine >= 0) {
-    cutNotices_.push_back({FileName, report.StoppedAtLine, false, false});
-  }
+  return {.Path = NativePath(FileName),
+          .Shown = FileName.toStdString(),
+          .FileName = name.toStdString(),
+          .FileNameCp932 = QtText::ToCp932Lossy(name),
+          .Content = std::nullopt};
 }
 
-void TFmmein::NoteNulCut(const QString& FileName, const TLightStrings& Lines,
-                         bool MoreFilesFollow) {
-  const Readers::TNulCut cut = Readers::FindNulCut(Lines);
-  if (cut.Line < 0 || !(cut.DropsText || MoreFilesFollow)) return;
-  cutNotices_.push_back({FileName, cut.Line, true, MoreFilesFollow});
+DocumentLoad::TLoader TFmmein::Loader() {
+  return DocumentLoad::TLoader(N48->isChecked(), [this](const std::string& message) {
+    Platform().ShowMessage(this, PromptPoint(), TMessageKind::Error, QStringLiteral("ｴﾗｰ"),
+                           QString::fromStdString(message));
+  });
 }
 
 // Tells the user, once per load, which parts of which files did not reach the document, so that
 // saving over those files is a decision and not an accident.
-void TFmmein::ShowCutNotices() {
-  if (cutNotices_.empty()) return;
-  QString text = QStringLiteral(
-      "次のファイルは途中までしか読み込まれていません。読み込まれなかった部分は文書に"
-      "入っていないため、元のファイルに上書き保存すると失われます。\n");
-  int listed = 0;
-  for (const TCutNotice& notice : cutNotices_) {
-    if (++listed > kMaxNoticesListed) {
-      text += QStringLiteral("\nほか %1 件").arg(cutNotices_.size() - kMaxNoticesListed);
-      break;
-    }
-    text += QStringLiteral("\n・%1 の %2 行目にある%3より後ろ%4")
-                .arg(QFileInfo(notice.FileName).fileName())
-                .arg(notice.Line + 1)
-                .arg(notice.AtNul ? QStringLiteral(" NUL 文字 (0x00) ")
-                                  : QStringLiteral("ファイル終端文字 (0x1A) "))
-                .arg(notice.LaterFilesToo ? QStringLiteral("（後に続くファイルを含む）")
-                                          : QString());
-  }
-  cutNotices_.clear();
-  Platform().ShowMessage(this, PromptPoint(), TMessageKind::Warning, QStringLiteral("警告"), text);
+void TFmmein::ShowCutNotices(const DocumentLoad::TCutNotices& Notices) {
+  if (Notices.empty()) return;
+  Platform().ShowMessage(this, PromptPoint(), TMessageKind::Warning, QStringLiteral("警告"),
+                         QString::fromStdString(DocumentLoad::CutNoticeText(Notices)));
 }
 
-// The work list and the notices of one load are empty before it and after it, on every path.
+// The work list is empty before a load and after it, on every path.
 class TFmmein::TLoadScope {
  public:
-  explicit TLoadScope(TFmmein& form) : form_(form), busy_(form) { Reset(); }
-  ~TLoadScope() { Reset(); }
+  explicit TLoadScope(TFmmein& form) : form_(form), busy_(form) { form_.WorkList->Clear(); }
+  ~TLoadScope() { form_.WorkList->Clear(); }
   TLoadScope(const TLoadScope&) = delete;
   TLoadScope& operator=(const TLoadScope&) = delete;
 
  private:
-  void Reset() {
-    form_.WorkList->Clear();
-    form_.cutNotices_.clear();
-  }
   TFmmein& form_;
   TBusyCursor busy_;
 };
 
 void TFmmein::OpenDocument(const QString& FileName) {
   TLoadScope load(*this);
-  Btext->ClearText();
-  ReadInto(FileName, *WorkList);
-  NoteNulCut(FileName, *WorkList, false);
-  Btext->SetText(WorkList->GetText());
-  WorkList->Clear();
+  TEditorTarget editor(*Btext);
+  DocumentLoad::TLoader loader = Loader();
+  loader.Open(editor, LoadSource(FileName));
   AfterLoad(FileName, 1);
-  ShowCutNotices();
+  ShowCutNotices(loader.Notices());
 }
 
 void TFmmein::AppendDocument(const QString& FileName) {
   TLoadScope load(*this);
   if (Btext->WordWrap()) SetWrap(false);
+  DocumentLoad::TLoader loader = Loader();
   {
     TUpdateGuard update(*Btext);
-    ReadInto(FileName, *WorkList);
-    NoteNulCut(FileName, *WorkList, false);
-    Btext->AppendLines(WorkList->GetText());
+    TEditorTarget editor(*Btext);
+    loader.Append(editor, LoadSource(FileName));
   }
   AfterLoad(FileName, 2);
-  WorkList->Clear();
-  ShowCutNotices();
+  ShowCutNotices(loader.Notices());
 }
 
 void TFmmein::MergeFileList(const QStringList& Files) {
   if (Files.isEmpty()) return;
-  TLightStrings perFile;
-  TLightStrings merged;
   TBusyCursor busy(*this);
   const QString panelBefore = Bar->PanelText(0);
   Bar->SetPanelText(0, QStringLiteral("Reading ....."));
@@ -167,25 +131,17 @@ void TFmmein::MergeFileList(const QStringList& Files) {
   const auto cleanUp = qScopeGuard([&] {
     // A failed drop leaves the document as it was, and its name in the status bar too.
     if (merging) Bar->SetPanelText(0, panelBefore);
-    cutNotices_.clear();
     BringToFront();
   });
-  cutNotices_.clear();
-  for (qsizetype i = 0; i < Files.size(); ++i) {
-    ReadInto(Files[i], perFile);
-    NoteNulCut(Files[i], perFile, i + 1 < Files.size());
-    merged.Add(perFile.GetText());
-    perFile.Clear();
-  }
+  std::vector<DocumentLoad::TSource> sources;
+  for (const QString& file : Files) sources.push_back(LoadSource(file));
   const bool hadDocument = HasDocument;
-  if (hadDocument) {
-    Btext->SetText(Btext->Text() + merged.GetText());
-  } else {
-    Btext->SetText(merged.GetText());
-  }
+  DocumentLoad::TLoader loader = Loader();
+  TEditorTarget editor(*Btext);
+  loader.Merge(editor, std::move(sources), hadDocument);
   merging = false;
   AfterLoad(Files.last(), (Files.size() > 1 || hadDocument) ? 2 : 1);
-  ShowCutNotices();
+  ShowCutNotices(loader.Notices());
 }
 
 void TFmmein::AfterLoad(const QString& FileName, int Kind) {

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Whole runs of korvane-cli against the peers doing the same job in the same run, on the
+# generated 100 MB Shift-JIS file of bench/run.sh, every program under LC_ALL=C and writing its
+# result to a file through standard output; one more row shows the cost of -o, which writes a
+# temporary file, puts it on disk and renames it over the target. Each time is the best of three.
+#   bench/cli_bench.sh [build folder]
+# Goals: at least as fast as each peer; a five-command recipe under 2x the slowest single
+# command; joining 10,000 small files within 2x of cat; peak memory under 4x the file's size.
+set -euo pipefail
+build=${1:-build}
+cli=$(realpath "$build/korvane-cli" 2>/dev/null || echo "$build/korvane-cli")
+[ -x "$cli" ] || { echo "no $cli: build it first (cmake --build $build --target korvane-cli)" >&2; exit 1; }
+export LC_ALL=C
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+as_root=()
+[ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null && as_root=(sudo)
+install_missing() {  # a Debian package, when its program is missing, as bench/run.sh does
+  local program=$1 package=$2
+  command -v "$program" >/dev/null && return 0
+  apt_quiet() { "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" >/dev/null 2>&1; }
+  apt_quiet install -y --no-install-recommends "$package" ||
+    { apt_quiet update && apt_quiet install -y --no-install-recommends "$package"; } || true
+}
+install_missing nkf nkf
+[ -x /usr/bin/time ] || install_missing /usr/bin/time time
+
+# The document of bench/run.sh: the same pieces, the same seed.
+python3 - "$work/doc.txt" <<'PY'
+import random, sys
+random.seed(20261207)
+pieces = ["日本語の".encode("cp932"), "テキスト".encode("cp932"), "ﾃｷｽﾄ".encode("cp932"),
+          b"plain ascii words ", b"http://example.com/files/archive-0042.zip",
+          b'<a href="index.html">', "表示".encode("cp932"), "\u3000".encode("cp932")]
+out, line, size = [], bytearray(), 0
+while size < 100 * 1024 * 1024:
+    line += random.choice(pieces)
+    if len(line) >= 100:
+        out.append(bytes(line) + b"\r\n"); size += len(line) + 2; line = bytearray()
+open(sys.argv[1], "wb").write(b"".join(out))
+PY
+doc="$work/doc.txt"
+size=$(stat -c %s "$doc")
+lines=$(wc -l <"$doc")
+
+best() {  # best of three whole runs of a shell command, in seconds
+  local best=999 start end
+  for _ in 1 2 3; do
+    start=$(date +%s.%N); bash -c "$1" >/dev/null 2>&1; end=$(date +%s.%N)
+    best=$(python3 -c "print(min($best, $end - $start))")
+  done
+  echo "$best"
+}
+verdict() {  # ours, theirs, allowed factor: "yes"/"NO" and the ratio
+  python3 -c "r = $1 / $2; print(f'{r:5.2f}x  {\"yes\" if r <= $3 else \"NO\"}')"
+}
+row() { printf '  %-34s %7.2f s  %-28s %7.2f s  %s\n' "$1" "$2" "$3" "$4" "$5"; }
+
+echo "korvane-cli against its peers: $(python3 -c "print(round($size / 1e6, 1))") MB, $lines lines;"
+echo "$(nproc) cores, shared with whatever else runs on this machine; best of 3 runs each."
+echo
+printf '  %-34s %9s  %-28s %9s  %s\n' "job (korvane-cli)" "time" "peer" "time" "ours/peer  goal (<= 1x)"
+
+k=$(best "'$cli' '$doc' -e strip-tags >'$work/k.txt'")
+p=$(best "sed -e 's/<[^>]*>//g' '$doc' >'$work/p.txt'")
+row "strip-tags" "$k" "sed 's/<[^>]*>//g'" "$p" "$(verdict "$k" "$p" 1)"
+slowest=$k
+o=$(best "'$cli' '$doc' -e strip-tags -o '$work/k.txt'")
+row "strip-tags -o (atomic, on disk)" "$o" "sed 's/<[^>]*>//g'" "$p" "$(verdict "$o" "$p" 1)"
+
+k=$(best "'$cli' '$doc' -e 'delete-lines-with --match-case index.html' >'$work/k.txt'")
+p=$(best "grep -v -F index.html '$doc' >'$work/p.txt' || true")
+row "delete-lines-with index.html" "$k" "grep -v -F index.html" "$p" "$(verdict "$k" "$p" 1)"
+slowest=$(python3 -c "print(max($slowest, $k))")
+
+k=$(best "'$cli' '$doc' -e 'replace --match-case zip rar' >'$work/k.txt'")
+p=$(best "sed 's/zip/rar/g' '$doc' >'$work/p.txt'")
+row "replace zip rar" "$k" "sed 's/zip/rar/g'" "$p" "$(verdict "$k" "$p" 1)"
+slowest=$(python3 -c "print(max($slowest, $k))")
+
+k=$(best "'$cli' '$doc' -e half-width >'$work/k.txt'")
+if command -v nkf >/dev/null; then
+  p=$(best "nkf -S -s -x -Z4 '$doc' >'$work/p.txt'")
+  row "half-width" "$k" "nkf -S -s -x -Z4" "$p" "$(verdict "$k" "$p" 1)"
+else
+  row "half-width" "$k" "nkf (could not be installed)" 0 "-"
+fi
+slowest=$(python3 -c "print(max($slowest, $k))")
+
+cat >"$work/five.recipe" <<'EOF'
+strip-tags
+delete-lines-with --match-case index.html
+replace --match-case zip rar
+half-width
+trim-and-drop
+EOF
+k=$(best "'$cli' '$doc' -f '$work/five.recipe' >'$work/k.txt'")
+row "five-command recipe" "$k" "slowest single command" "$slowest" "$(verdict "$k" "$slowest" 2) (goal <= 2x)"
+
+# 10,000 small files of about 1 kB, cut from the document.
+mkdir "$work/small"
+python3 - "$doc" "$work/small" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read(12_000_000).split(b"\r\n")
+for i in range(10_000):
+    open(f"{sys.argv[2]}/f{i:05d}.txt", "wb").write(b"\r\n".join(data[i * 10:i * 10 + 10]) + b"\r\n")
+PY
+k=$(best "cd '$work/small' && '$cli' f*.txt >'$work/k.txt'")
+p=$(best "cd '$work/small' && cat f*.txt >'$work/p.txt'")
+row "join 10,000 files (Open + Append)" "$k" "cat" "$p" "$(verdict "$k" "$p" 2) (goal <= 2x)"
+k=$(best "cd '$work/small' && '$cli' --drop f*.txt >'$work/k.txt'")
+row "join 10,000 files (--drop)" "$k" "cat" "$p" "$(verdict "$k" "$p" 2) (goal <= 2x)"
+
+echo
+echo "Peak memory (maximum resident set size from /usr/bin/time -v; goal: under 4x the file):"
+peak() {
+  /usr/bin/time -v "$@" 2>&1 >/dev/null | awk '/Maximum resident set size/ {print $NF}'
+}
+for job in "-e strip-tags" "-f $work/five.recipe"; do
+  # shellcheck disable=SC2086  # the job's words are meant to split
+  kb=$(peak "$cli" "$doc" $job -o "$work/k.txt")
+  python3 -c "kb = $kb; r = kb * 1024 / $size
+print(f'  {\"$job\".replace(\"$work/\", \"\"):<34} {kb / 1024:7.0f} MB  {r:4.2f}x the file  {\"yes\" if r < 4 else \"NO\"}')"
+done

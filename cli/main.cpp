@@ -1,0 +1,306 @@
+// korvane-cli: loads and joins files as the window does, runs a sequence of conversion
+// commands over them, and writes the result as Shift-JIS with CR LF.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "cli/Recipe.h"
+#include "document/DocumentText.h"
+#include "document/Failures.h"
+#include "document/FileIO.h"
+#include "document/MemoryTuning.h"
+#include "document/Readers.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;  // anything unforeseen, such as memory running out
+constexpr int kExitUsage = 2;
+constexpr int kExitInputOutput = 3;
+
+constexpr std::string_view kStandardInput = "標準入力";
+
+constexpr std::string_view kUsage =
+    "使い方: korvane-cli [オプション] ファイル...\n"
+    "\n"
+    "Korvane のウィンドウと同じ規則でファイルを読み込んで結合し、変換命令を順に実行して、\n"
+    "結果を Shift-JIS (改行は CR LF) で書き出します。\n"
+    "\n"
+    "読み込み: 最初のファイルは「開く」、続くファイルは「合成」と同じに読み込みます。\n"
+    "  .htm/.html/.shtml は HTML として (NUL 文字は空白に)、.URL はインターネットショート\n"
+    "  カットとして (アドレスの行と空行に) 読みます。- は標準入力をテキストファイルとして\n"
+    "  読みます。NUL や 0x1A で読み込まれなかった部分があれば標準エラーに警告します。\n"
+    "\n"
+    "オプション:\n"
+    "  -e, --command 命令行    命令を一つ実行する (書き方はレシピの行と同じ)\n"
+    "  -f, --recipe ファイル   レシピファイルの命令を実行する\n"
+    "                         -e と -f は何度でも指定でき、指定した順に実行します\n"
+    "  -o, --output ファイル   結果をファイルに書く (書き終えてから置き換え、途中で失敗したら\n"
+    "                         元のファイルには触れない)。省略時と - は標準出力\n"
+    "      --drop             すべてのファイルを、空のウィンドウに一度にドロップしたのと同じに\n"
+    "                         読み込む (各ファイルの後ろに空行が一つ入る)\n"
+    "      --use-file-name    URL読み込みモード「ファイル名を使う」: .URL はファイル名の行も加える\n"
+    "  -h, --help             この説明\n"
+    "      --version          版\n"
+    "  --                     これより後ろはすべてファイル名\n"
+    "\n";
+
+constexpr std::string_view kUsageTail =
+    "\n"
+    "変換範囲: 命令はすべて変換範囲の行に働き、その後で範囲は文書全体に戻ります (ウィンドウと\n"
+    "同じく、break-at-tags の後だけは範囲が残り、その終わりは行数に従います)。range は次の命令の\n"
+    "範囲を、範囲欄と同じ 1 から数えた行番号で指定します。\n"
+    "\n"
+    "レシピ: UTF-8 のテキストで、一行に命令を一つ書きます。空行と、最初の空白でない文字が # の\n"
+    "  行は読み飛ばします。語は空白かタブで区切り、\"二重引用符\" の中では空白も語の一部です\n"
+    "  (\\\" と \\\\ が \" と \\ になる)。'一重引用符' の中はそのまま語になります。\"\" は空の語です。\n"
+    "  例:\n"
+    "    # 保存したウェブページを本文だけに\n"
+    "    strip-tags-drop-blank\n"
+    "    delete-lines-with 広告 PR\n"
+    "    replace \"　\" \" \"\n"
+    "    trim-and-drop\n"
+    "  引数とレシピの文字は Shift-JIS に変換します。Shift-JIS にない文字は、その位置を示して\n"
+    "  誤りにします。\n"
+    "\n"
+    "終了ステータス: 0 成功、2 使い方の誤り (オプション、命令、引数、範囲、レシピの行)、\n"
+    "  3 入出力の失敗 (読めないファイル、書けない出力)、1 そのほかの失敗。\n";
+
+// A failure of the process's own input or output that no file name describes.
+class EStreamError : public EKorvaneError {
+ public:
+  using EKorvaneError::EKorvaneError;
+};
+
+class EBadFlag : public Recipe::EUsageError {
+ public:
+  explicit EBadFlag(const std::string& text)
+      : EUsageError(text + " (see 'korvane-cli --help')") {}
+};
+
+struct TOptions {
+  std::vector<std::string> Files;
+  std::vector<Recipe::TLine> Lines;
+  std::optional<std::string> Output;
+  bool Drop = false;
+  bool UseFileName = false;
+  bool Help = false;
+  bool Version = false;
+};
+
+std::string ReadStandardInput() {
+  std::string bytes;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got == 0) return bytes;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw EStreamError("標準入力を読み込めません\n" + SystemErrorText(errno));
+    }
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+void WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      throw EStreamError("標準出力に書き込めません\n" + SystemErrorText(errno));
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(put));
+  }
+}
+
+void Tell(std::string_view text) {
+  std::string line = "korvane-cli: ";
+  line += text;
+  line += '\n';
+  // A message that cannot be shown changes nothing of the result.
+  [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, line.data(), line.size());
+}
+
+std::vector<Recipe::TLine> ReadRecipe(const std::string& path) {
+  std::string text;
+  try {
+    text = FileIO::ReadWholeFile(path);
+  } catch (const EKorvaneError& failure) {
+    throw DocumentLoad::ELoadError(path, failure.what());
+  }
+  return Recipe::Parse(text, path);
+}
+
+TOptions ParseArguments(int argc, char** argv) {
+  TOptions options;
+  int commandNumber = 0;
+  bool filesOnly = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (filesOnly || arg == "-" || !arg.starts_with('-')) {
+      options.Files.emplace_back(arg);
+      continue;
+    }
+    // The value of a flag: after '=' in the same word, or the next word.
+    std::string_view flag = arg;
+    std::optional<std::string> value;
+    if (const std::size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+      flag = arg.substr(0, eq);
+      value = std::string(arg.substr(eq + 1));
+    }
+    const auto takeValue = [&]() -> std::string {
+      if (value) return *value;
+      if (i + 1 >= argc) throw EBadFlag("option '" + std::string(flag) + "' needs a value");
+      return argv[++i];
+    };
+    const auto noValue = [&] {
+      if (value) throw EBadFlag("option '" + std::string(flag) + "' takes no value");
+    };
+    if (flag == "--") {
+      filesOnly = true;
+    } else if (flag == "-e" || flag == "--command") {
+      const std::string where = "-e " + std::to_string(++commandNumber);
+      const std::string line = takeValue();
+      if (const std::size_t bad = Recipe::FindInvalidUtf8(line); bad != std::string::npos) {
+        throw Recipe::EUsageError(where + ": " + std::to_string(bad + 1) +
+                                  " バイト目が UTF-8 として読めません");
+      }
+      options.Lines.push_back({where, Recipe::SplitWords(line, where)});
+    } else if (flag == "-f" || flag == "--recipe") {
+      for (Recipe::TLine& line : ReadRecipe(takeValue())) options.Lines.push_back(std::move(line));
+    } else if (flag == "-o" || flag == "--output") {
+      options.Output = takeValue();
+    } else if (flag == "--drop") {
+      noValue();
+      options.Drop = true;
+    } else if (flag == "--use-file-name") {
+      noValue();
+      options.UseFileName = true;
+    } else if (flag == "-h" || flag == "--help") {
+      noValue();
+      options.Help = true;
+    } else if (flag == "--version") {
+      noValue();
+      options.Version = true;
+    } else {
+      throw EBadFlag("unknown option '" + std::string(arg) + "'");
+    }
+  }
+  return options;
+}
+
+// The sources of a load, checked before any is read.
+std::vector<DocumentLoad::TSource> Sources(const TOptions& options) {
+  std::vector<DocumentLoad::TSource> sources;
+  bool standardInput = false;
+  for (const std::string& file : options.Files) {
+    DocumentLoad::TSource source;
+    if (file == "-") {
+      if (standardInput) throw Recipe::EUsageError("標準入力 (-) は一度しか読み込めません");
+      standardInput = true;
+      source.Path = source.Shown = source.FileName = std::string(kStandardInput);
+      source.Content.emplace();  // read once every name has been checked
+      sources.push_back(std::move(source));
+      continue;
+    }
+    source.Path = source.Shown = file;
+    source.FileName = Readers::ExtractFileName(file);
+    // The name becomes a line of the document: a character Shift-JIS cannot hold is refused
+    // here rather than written as '?'.
+    if (options.UseFileName && Readers::IsShortcutFile(file)) {
+      source.FileNameCp932 = Recipe::ToCp932(source.FileName, "ファイル名 " + file);
+    }
+    sources.push_back(std::move(source));
+  }
+  return sources;
+}
+
+void Load(const TOptions& options, std::vector<DocumentLoad::TSource> sources,
+          TDocumentText& document) {
+  DocumentLoad::TLoader loader(options.UseFileName, [](const std::string& message) { Tell(message); });
+  for (DocumentLoad::TSource& source : sources) {
+    if (source.Content) *source.Content = ReadStandardInput();
+  }
+  if (options.Drop) {
+    loader.Merge(document, std::move(sources), false);
+  } else {
+    loader.Open(document, std::move(sources.front()));
+    for (std::size_t i = 1; i < sources.size(); ++i) loader.Append(document, std::move(sources[i]));
+  }
+  if (!loader.Notices().empty()) Tell("警告: " + DocumentLoad::CutNoticeText(loader.Notices()));
+}
+
+void WriteOutput(const TOptions& options, const Commands::TSession& session) {
+  if (!options.Output || *options.Output == "-") {
+    session.WriteOutput([](std::string_view piece) { WriteAll(STDOUT_FILENO, piece); });
+    return;
+  }
+  const std::string& path = *options.Output;
+  try {
+    FileIO::TAtomicFileWriter writer(path);
+    session.WriteOutput([&writer](std::string_view piece) { writer.Write(piece); });
+    writer.Commit();
+  } catch (const EFCreateError&) {
+    throw;  // its message names the file already
+  } catch (const EKorvaneError& failure) {
+    throw EStreamError("ﾌｧｲﾙ " + path + " に書き込めません\n" + failure.what());
+  }
+}
+
+int Run(int argc, char** argv) {
+  const TOptions options = ParseArguments(argc, argv);
+  if (options.Help) {
+    std::string help(kUsage);
+    help += Commands::Help();
+    help += kUsageTail;
+    WriteAll(STDOUT_FILENO, help);
+    return 0;
+  }
+  if (options.Version) {
+    WriteAll(STDOUT_FILENO, "korvane-cli " KORVANE_VERSION "\n");
+    return 0;
+  }
+  if (options.Files.empty()) {
+    throw Recipe::EUsageError("読み込むファイルを指定してください (標準入力は -)。"
+                              "説明は korvane-cli --help");
+  }
+  const std::vector<Commands::TCommand> commands = Commands::ParseAll(options.Lines);
+  std::vector<DocumentLoad::TSource> sources = Sources(options);
+  TDocumentText document;
+  Load(options, std::move(sources), document);
+  Commands::TSession session(document);
+  for (const Commands::TCommand& command : commands) session.Run(command);
+  WriteOutput(options, session);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  FileIO::IgnoreFileSizeSignal();
+  // Each command builds a document-sized list while the last one is freed: reuse its pages.
+  KeepFreedMemoryForReuse();
+  try {
+    return Run(argc, argv);
+  } catch (const Recipe::EUsageError& failure) {
+    Tell(failure.what());
+    return kExitUsage;
+  } catch (const EKorvaneError& failure) {
+    // Load failures, files that cannot be created or written, and the standard streams.
+    Tell(failure.what());
+    return kExitInputOutput;
+  } catch (const std::bad_alloc&) {
+    Tell("メモリが足りません");
+    return kExitFailure;
+  } catch (const std::exception& failure) {
+    Tell(failure.what());
+    return kExitFailure;
+  }
+}

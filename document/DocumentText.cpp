@@ -1,0 +1,234 @@
+// The document's text with the editor's rules, and the loads that fill a document.
+#include "document/DocumentText.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "document/Readers.h"
+
+namespace {
+
+constexpr std::size_t kWritePiece = 1 << 20;
+constexpr std::size_t kMaxNoticesListed = 10;
+
+std::string_view UpToFirstNul(std::string_view bytes) {
+  return bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
+}
+
+bool IsBreak(char c) { return c == '\r' || c == '\n'; }
+
+// Whether a byte below 0x0E occurs, eight bytes at a time: exact, and quick to rule out CR, LF
+// and NUL in the usual line that holds none of them.
+bool HoldsByteBelow0E(std::string_view line) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  std::uint64_t found = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= line.size(); i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, line.data() + i, 8);
+    found |= (word - 0x0E * kOnes) & ~word & kHighs;
+  }
+  for (; i < line.size(); ++i) found |= static_cast<unsigned char>(line[i]) < 0x0E;
+  return found != 0;
+}
+
+// A line that the editor would not keep as one line: it holds a line break or ends the text.
+bool SplitsInTheEditor(std::string_view line) {
+  if (!HoldsByteBelow0E(line)) return false;
+  const std::size_t n = line.size();
+  return std::memchr(line.data(), '\n', n) != nullptr ||
+         std::memchr(line.data(), '\r', n) != nullptr ||
+         std::memchr(line.data(), '\0', n) != nullptr;
+}
+
+}  // namespace
+
+TDocumentText::TDocumentText() : lines_(std::make_unique<TLightStrings>()) {}
+
+std::string TDocumentText::Text() const {
+  std::string text;
+  WriteText([&text](std::string_view piece) { text += piece; });
+  return text;
+}
+
+void TDocumentText::WriteText(const std::function<void(std::string_view)>& sink) const {
+  std::string piece;
+  piece.reserve(kWritePiece + 2);
+  const std::int32_t count = lines_->Count();
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::string_view line = lines_->View(i);
+    if (line.size() >= kWritePiece) {
+      if (!piece.empty()) sink(piece);
+      piece.clear();
+      sink(line);
+    } else {
+      piece += line;
+      if (piece.size() >= kWritePiece) {
+        sink(piece);
+        piece.clear();
+      }
+    }
+    if (i + 1 < count || finalBreak_) piece += "\r\n";
+  }
+  if (!piece.empty()) sink(piece);
+}
+
+void TDocumentText::SetText(std::string_view bytes) { SetText(std::string(UpToFirstNul(bytes))); }
+
+void TDocumentText::SetText(std::string&& bytes) {
+  bytes.resize(UpToFirstNul(bytes).size());
+  if (bytes.empty()) {
+    Clear();
+    return;
+  }
+  finalBreak_ = IsBreak(bytes.back());
+  lines_->SetText(std::move(bytes));
+}
+
+void TDocumentText::SetLines(std::unique_ptr<TLightStrings>& lines) {
+  for (std::int32_t i = 0; i < lines->Count(); ++i) {
+    if (SplitsInTheEditor(lines->View(i))) {
+      SetText(lines->GetText());
+      lines->Clear();
+      return;
+    }
+  }
+  // Joined, every line is followed by CR LF: the same lines, and a final break unless empty.
+  std::swap(lines_, lines);
+  lines->Clear();
+  finalBreak_ = lines_->Count() > 0;
+}
+
+void TDocumentText::AppendLines(std::string_view bytes) {
+  const std::string_view cut = UpToFirstNul(bytes);
+  // The bytes that follow the old text, which then ends with a line break.
+  std::string added;
+  if (EndsWithBreak()) {
+    added.reserve(cut.size() + 2);
+    added.append(cut).append("\r\n");
+  } else {
+    added = cut;
+  }
+  if (lines_->Count() == 0) {
+    SetText(std::move(added));
+    return;
+  }
+  if (added.empty()) {  // a CR LF after the last line, and nothing more
+    finalBreak_ = true;
+    return;
+  }
+  finalBreak_ = IsBreak(added.back());
+  TLightStrings more;
+  more.SetText(std::move(added));
+  for (std::int32_t i = 0; i < more.Count(); ++i) lines_->Add(more.View(i));
+}
+
+void TDocumentText::Clear() {
+  lines_->Clear();
+  finalBreak_ = false;
+}
+
+std::string_view TDocumentText::Line(std::int32_t i) const {
+  return (i >= 0 && i < lines_->Count()) ? lines_->View(i) : std::string_view();
+}
+
+namespace DocumentLoad {
+
+ELoadError::ELoadError(const std::string& shownName, const std::string& reason)
+    : EKorvaneError("ﾌｧｲﾙ " + shownName + " を読み込めません\n" + reason) {}
+
+std::string CutNoticeText(const TCutNotices& notices) {
+  if (notices.empty()) return {};
+  std::string text =
+      "次のファイルは途中までしか読み込まれていません。読み込まれなかった部分は文書に"
+      "入っていないため、元のファイルに上書き保存すると失われます。\n";
+  std::size_t listed = 0;
+  for (const TCutNotice& notice : notices) {
+    if (++listed > kMaxNoticesListed) {
+      text += "\nほか " + std::to_string(notices.size() - kMaxNoticesListed) + " 件";
+      break;
+    }
+    text += "\n・" + notice.FileName + " の " + std::to_string(notice.Line + 1) + " 行目にある" +
+            (notice.AtNul ? " NUL 文字 (0x00) " : "ファイル終端文字 (0x1A) ") + "より後ろ" +
+            (notice.LaterFilesToo ? "（後に続くファイルを含む）" : "");
+  }
+  return text;
+}
+
+std::string HtmlLostText(std::string_view fileName) {
+  return "指定ファイル " + std::string(fileName) +
+         "は保存の途中でした。処理により当該ファイルは失われたため、再度保存を実行してください。";
+}
+
+TLoader::TLoader(bool useFileName, TTell tellHtmlLost)
+    : useFileName_(useFileName), tellHtmlLost_(std::move(tellHtmlLost)) {}
+
+void TLoader::Read(TSource& source, TLightStrings& list) {
+  try {
+    ReadFile(source, list);
+  } catch (const EKorvaneError& failure) {
+    // After a drop of many files the reason alone would not say which one failed.
+    throw ELoadError(source.Shown, failure.what());
+  }
+}
+
+void TLoader::ReadFile(TSource& source, TLightStrings& list) {
+  if (source.Content) {
+    list.LoadFromBytes(std::move(*source.Content));
+    source.Content.reset();
+    if (list.StoppedAtLine() >= 0) notices_.push_back({source.FileName, list.StoppedAtLine()});
+    return;
+  }
+  if (Readers::IsShortcutFile(source.Path)) {
+    Readers::ReadShortcutFile(source.Path, source.FileNameCp932, useFileName_, list);
+    return;
+  }
+  const Readers::TReadReport report = Readers::ReadDocumentFile(source.Path, list);
+  if (report.HtmlOpenFailed && tellHtmlLost_) tellHtmlLost_(HtmlLostText(source.FileName));
+  if (report.StoppedAtLine >= 0) notices_.push_back({source.FileName, report.StoppedAtLine});
+}
+
+// The text ends at its first NUL: what follows it in this file (or, in a drop, in the files
+// after it) is not in the document.
+void TLoader::NoteNulCut(const TSource& source, const TLightStrings& lines, bool moreFilesFollow) {
+  const Readers::TNulCut cut = Readers::FindNulCut(lines);
+  if (cut.Line < 0 || !(cut.DropsText || moreFilesFollow)) return;
+  notices_.push_back({source.FileName, cut.Line, true, moreFilesFollow});
+}
+
+void TLoader::Open(TTextTarget& target, TSource source) {
+  auto lines = std::make_unique<TLightStrings>();
+  target.Clear();
+  Read(source, *lines);
+  NoteNulCut(source, *lines, false);
+  target.SetLines(lines);
+}
+
+void TLoader::Append(TTextTarget& target, TSource source) {
+  TLightStrings lines;
+  Read(source, lines);
+  NoteNulCut(source, lines, false);
+  target.AppendLines(lines.GetText());
+}
+
+void TLoader::Merge(TTextTarget& target, std::vector<TSource> sources, bool hadDocument) {
+  if (sources.empty()) return;
+  TLightStrings perFile;
+  TLightStrings merged;
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    Read(sources[i], perFile);
+    NoteNulCut(sources[i], perFile, i + 1 < sources.size());
+    merged.Add(perFile.GetText());
+    perFile.Clear();
+  }
+  // Every file's text ends with CR LF and the join puts another after it.
+  if (hadDocument) {
+    target.SetText(target.Text() + merged.GetText());
+  } else {
+    target.SetText(merged.GetText());
+  }
+}
+
+}  // namespace DocumentLoad

@@ -1,0 +1,144 @@
+// The document as the editor holds it, in bytes, and the loads that bring files into a
+// document: Open, Append (合成) and a drop of several files, with the notices of text that a
+// file held but the document did not take. Both front ends load through these functions: the
+// window into its editor, the command line into a TDocumentText.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/Failures.h"
+#include "document/LightStr.h"
+
+namespace DocumentLoad {
+
+// What a load needs of the document it fills.
+class TTextTarget {
+ public:
+  virtual ~TTextTarget() = default;
+  // The whole text: the lines joined by CR LF, with a final CR LF when the text ends with a
+  // line break.
+  [[nodiscard]] virtual std::string Text() const = 0;
+  // Replaces everything; the text ends at its first NUL, and CR LF, a lone CR and a lone LF
+  // each make a line break.
+  virtual void SetText(std::string&& bytes) = 0;
+  // SetText of the lines' joined text (every line followed by CR LF). The lines may be taken
+  // over; the list is empty afterwards.
+  virtual void SetLines(std::unique_ptr<TLightStrings>& lines) = 0;
+  // Puts bytes after the last line: followed by CR LF when the document is empty or ends with
+  // a line break, after a CR LF otherwise. The bytes end at their first NUL.
+  virtual void AppendLines(std::string_view bytes) = 0;
+  virtual void Clear() = 0;
+};
+
+}  // namespace DocumentLoad
+
+// The document's text with the editor's rules, in CP932 bytes: the text ends at its first NUL,
+// CR LF, a lone CR and a lone LF each end a line, a final line break adds no line, and the
+// whole text is the lines joined by CR LF (with a final CR LF when the text ended with a break).
+//      SetText("a\rb\n") gives the lines "a", "b" and Text() "a\r\nb\r\n"
+//      SetText("a\r\nb") gives the lines "a", "b" and Text() "a\r\nb"
+class TDocumentText final : public DocumentLoad::TTextTarget {
+ public:
+  TDocumentText();
+
+  [[nodiscard]] std::string Text() const override;
+  void SetText(std::string&& bytes) override;
+  void SetText(std::string_view bytes);
+  // Lines holding no CR, LF or NUL are taken over as they are; otherwise they are joined and
+  // split again, as the editor would do it.
+  void SetLines(std::unique_ptr<TLightStrings>& lines) override;
+  void AppendLines(std::string_view bytes) override;
+  void Clear() override;
+
+  // Hands Text() to sink in pieces of about a megabyte, so that a large document is written
+  // without a second copy of it in memory.
+  void WriteText(const std::function<void(std::string_view)>& sink) const;
+
+  // The number of lines; an empty document has none.
+  [[nodiscard]] std::int32_t LineCount() const { return lines_->Count(); }
+  // Line i without its break; "" past the last line.
+  [[nodiscard]] std::string_view Line(std::int32_t i) const;
+  // The lines, as a conversion reads them (an empty document holds none).
+  [[nodiscard]] const TLightStrings& Lines() const { return *lines_; }
+  // The document is empty or its text ends with a line break: appended text starts a line.
+  [[nodiscard]] bool EndsWithBreak() const { return finalBreak_ || lines_->Count() == 0; }
+
+ private:
+  std::unique_ptr<TLightStrings> lines_;
+  bool finalBreak_ = false;  // the text ends with a line break
+};
+
+namespace DocumentLoad {
+
+// A file to load, under each of the names a load uses.
+struct TSource {
+  std::string Path;      // handed to the file system
+  std::string Shown;     // as the user named it (UTF-8): read failures quote it
+  std::string FileName;  // without its folder (UTF-8): the notices name it
+  std::string FileNameCp932;  // without its folder, CP932: a shortcut's line with ファイル名を使う
+  // A text file's bytes read already (standard input); Path is then not opened.
+  std::optional<std::string> Content;
+};
+
+// A part of a file that did not reach the document.
+struct TCutNotice {
+  std::string FileName;   // without its folder (UTF-8)
+  std::int32_t Line = 0;  // 0-based
+  bool AtNul = false;     // a NUL byte ended the text (otherwise a 0x1A byte ended the file)
+  bool LaterFilesToo = false;  // the files after it in the same drop were cut off with it
+};
+using TCutNotices = std::vector<TCutNotice>;
+
+// A file could not be read: "ﾌｧｲﾙ <name as given> を読み込めません", a line break, the reason.
+class ELoadError : public EKorvaneError {
+ public:
+  ELoadError(const std::string& shownName, const std::string& reason);
+};
+
+// The warning that lists cut files, at most ten by name: "" when there is none.
+[[nodiscard]] std::string CutNoticeText(const TCutNotices& notices);
+// The message for an HTML file that could not be opened (fileName without its folder).
+[[nodiscard]] std::string HtmlLostText(std::string_view fileName);
+
+// One load: its option, where it tells of a lost HTML file, and the notices it collects.
+class TLoader {
+ public:
+  // Tells the user a message at once, while the load goes on.
+  using TTell = std::function<void(const std::string& message)>;
+  // useFileName: ファイル名を使う, a shortcut contributes its file name too.
+  TLoader(bool useFileName, TTell tellHtmlLost);
+
+  // Clears the target, then sets it to the file's lines, each followed by CR LF.
+  void Open(TTextTarget& target, TSource source);
+  // Appends the file's lines, each followed by CR LF, with the target's AppendLines, so one
+  // empty line follows them.
+  void Append(TTextTarget& target, TSource source);
+  // A drop: every file's lines followed by one empty line, in the order given, after the
+  // target's text when hadDocument (with no line break put between), in place of it
+  // otherwise. A file that fails ends the drop before the target is changed. No sources: the
+  // target stays as it is.
+  void Merge(TTextTarget& target, std::vector<TSource> sources, bool hadDocument);
+
+  // Reads one file into list (cleared first) as every load does: a shortcut with its reader,
+  // any other file with Readers::ReadDocumentFile. Throws ELoadError naming the file.
+  void Read(TSource& source, TLightStrings& list);
+
+  // The parts of files that the loads so far could not bring into the document.
+  [[nodiscard]] const TCutNotices& Notices() const { return notices_; }
+
+ private:
+  void ReadFile(TSource& source, TLightStrings& list);
+  void NoteNulCut(const TSource& source, const TLightStrings& lines, bool moreFilesFollow);
+
+  bool useFileName_;
+  TTell tellHtmlLost_;
+  TCutNotices notices_;
+};
+
+}  // namespace DocumentLoad

@@ -1,0 +1,399 @@
+// korvane-cli from the outside: the built program run on files in a temporary folder, its
+// output bytes, exit status and messages compared.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "tests/support/TempDir.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::string_literals;
+
+constexpr int kUsage = 2;
+constexpr int kInputOutput = 3;
+
+struct TResult {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+// Runs korvane-cli in dir (names in args are relative to it) with args; its standard input
+// holds input.
+TResult RunCli(const TTempDir& dir, const std::vector<std::string>& args,
+               const std::string& input = {}) {
+  const std::string in = dir.Write(".stdin", input);
+  const std::string out = dir.File(".stdout");
+  const std::string err = dir.File(".stderr");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, dir.Path().c_str());
+  posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::vector<std::string> words = {KORVANE_CLI};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  TResult result;
+  if (posix_spawn(&pid, KORVANE_CLI, &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  result.Out = TTempDir::Read(out);
+  result.Err = TTempDir::Read(err);
+  for (const std::string& name : {in, out, err}) std::filesystem::remove(name);
+  return result;
+}
+
+std::vector<std::string> FilesIn(const TTempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct TFile {
+  std::string name;
+  std::string bytes;
+};
+
+const std::string kShortcut = "[InternetShortcut]\r\nURL=http://a.jp/x.zip\r\n";
+
+TEST(CliLoad, FilesAreJoinedAsTheWindowJoinsThem) {
+  struct Row {
+    const char* name;
+    std::vector<TFile> files;
+    std::vector<std::string> args;
+    std::string input;
+    std::string want;
+  };
+  const Row rows[] = {
+      {"one file as Open", {{"ab.txt", "a\r\nb\r\n"}}, {"ab.txt"}, "", "a\r\nb\r\n"},
+      {"further files as Append: one empty line after each",
+       {{"ab.txt", "a\r\nb\r\n"}, {"cd.txt", "c\r\nd\r\n"}, {"e.txt", "e"}},
+       {"ab.txt", "cd.txt", "e.txt"}, "", "a\r\nb\r\nc\r\nd\r\n\r\ne\r\n\r\n"},
+      {"--drop: every file followed by an empty line", {{"x.txt", "x\r\n"}, {"y.txt", "y\r\n"}},
+       {"--drop", "y.txt", "x.txt"}, "", "y\r\n\r\nx\r\n\r\n"},
+      {"--drop of one file", {{"x.txt", "x\r\n"}}, {"--drop", "x.txt"}, "", "x\r\n\r\n"},
+      {"standard input among files", {{"a.txt", "a\r\n"}}, {"-", "a.txt"}, "in\nput\r\n",
+       "in\r\nput\r\na\r\n\r\n"},
+      {"html: NUL a blank, LF a break", {{"p.html", "a\0b\nc\n"s}}, {"p.html"}, "",
+       "a b\r\nc\r\n"},
+      {"shortcut: its address", {{"s.URL", kShortcut}}, {"s.URL"}, "",
+       "http://a.jp/x.zip\r\n\r\n"},
+      {"shortcuts with ファイル名を使う",
+       {{"サイト.URL", kShortcut}, {"b.url", kShortcut}},
+       {"--use-file-name", "--drop", "サイト.URL", "b.url"}, "",
+       "\x83\x54\x83\x43\x83\x67\r\nhttp://a.jp/x.zip\r\n\r\n\r\nb.url\r\nhttp://a.jp/x.zip\r\n\r\n\r\n"},
+      {"an empty file", {{"empty.txt", ""}}, {"empty.txt"}, "", ""},
+      {"bytes that are not Shift-JIS survive", {{"odd.txt", "\x81\r\n\x80\xa0\xfd\xff\r\n"}},
+       {"odd.txt"}, "", "\x81\r\n\x80\xa0\xfd\xff\r\n"},
+      {"-- ends the options", {{"-e", "dash\r\n"}}, {"--", "-e"}, "", "dash\r\n"},
+      {"a name starting with a dash after --", {{"-x.txt", "x\r\n"}, {"y.txt", "y\r\n"}},
+       {"y.txt", "--", "-x.txt"}, "", "y\r\nx\r\n\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TTempDir dir;
+    for (const TFile& file : row.files) dir.Write(file.name, file.bytes);
+    const TResult result = RunCli(dir, row.args, row.input);
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Out, row.want);
+    EXPECT_EQ(result.Err, "");
+  }
+}
+
+TEST(CliLoad, TextNotLoadedIsToldOnStandardError) {
+  struct Row { const char* name; std::string bytes; std::string want; std::string told; };
+  const Row rows[] = {
+      {"0x1A with bytes after it", "a\r\nb\r\nc\x1A" "d\r\n", "a\r\nb\r\nc\r\n",
+       "cut.txt の 3 行目にあるファイル終端文字 (0x1A) より後ろ"},
+      {"NUL in the middle", "a\r\nb\0c\r\n"s, "a\r\nb", "cut.txt の 2 行目にある NUL 文字 (0x00) より後ろ"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TTempDir dir;
+    const TResult result = RunCli(dir, {dir.Write("cut.txt", row.bytes)});
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Out, row.want);
+    EXPECT_TRUE(result.Err.starts_with("korvane-cli: 警告: 次のファイルは途中までしか読み込まれて"))
+        << result.Err;
+    EXPECT_NE(result.Err.find(row.told), std::string::npos) << result.Err;
+  }
+  TTempDir dir;
+  const TResult lost = RunCli(dir, {"--drop", dir.File("gone.html"), dir.Write("x.txt", "x\r\n")});
+  EXPECT_EQ(lost.Status, 0);
+  EXPECT_EQ(lost.Out, "\r\nx\r\n\r\n");
+  EXPECT_EQ(lost.Err, "korvane-cli: 指定ファイル gone.htmlは保存の途中でした。処理により当該ファイルは"
+                      "失われたため、再度保存を実行してください。\n");
+}
+
+// One row per command, with the examples of the window's commands.
+TEST(CliCommands, EachCommandOverTheWholeDocument) {
+  struct Row { std::string input; std::vector<std::string> commands; std::string want; };
+  const Row rows[] = {
+      {"banana\r\n", {"replace a x"}, "bxnxnx\r\n"},
+      {"banana\r\n", {"replace --keep-marks a x"}, "baxnaxnax\r\n"},
+      {"aAa\r\n", {"replace A x"}, "xxx\r\n"},
+      {"aAa\r\n", {"replace --match-case A x"}, "axa\r\n"},
+      {"a\r\n", {"replace --keep-marks a b b"}, "abb\r\n"},
+      {"a=b\r\nabc\r\n", {"replace-before = key"}, "keyb\r\nkey\r\n"},
+      {"a=b\r\n=b\r\n", {"replace-before --keep-marks = key"}, "key=b\r\n=b\r\n"},
+      {"a=b\r\nabc\r\n", {"replace-after = v"}, "av\r\nabc\r\n"},
+      {"f(a)g(b)\r\nx)y(z)\r\n", {"replace-between ( ) *"}, "f*g*\r\nx)y(z)\r\n"},
+      {"f(a)g(b)\r\n", {"replace-between --keep-marks ( ) *"}, "f(*)g(*)\r\n"},
+      {"a1b2c3\r\n", {"delete 1 2 3"}, "abc\r\n"},
+      {"ab:cd\r\nabcd\r\n", {"delete-before :"}, "cd\r\n\r\n"},
+      {"ab:cd\r\n", {"delete-before --keep-marks :"}, ":cd\r\n"},
+      {"ab:cd\r\nabcd\r\n", {"delete-after :"}, "ab\r\nabcd\r\n"},
+      {"a<b>c<d>e\r\n", {"delete-between < >"}, "ace\r\n"},
+      {"<a>x<b>y\r\nplain\r\n", {"break-between > <"}, "<a>\r\nx\r\n<b>\r\ny\r\n\r\nplain\r\n"},
+      {"a.jpg\r\nb.JPG\r\nc.png\r\n\r\n", {"delete-lines-with jpg"}, "c.png\r\n\r\n"},
+      {"a.jpg\r\nb.JPG\r\nc.png\r\n", {"delete-lines-without --match-case jpg"}, "a.jpg\r\n"},
+      {"a\r\n\r\nb\r\n", {"delete --drop-empty x"}, "a\r\nb\r\n"},
+      {"one<br>two<BR>three\r\n<br><br>\r\n<p>A &amp; B</p>\r\n", {"strip-tags"},
+       "one\r\ntwo\r\nthree\r\n\r\n\r\nA & B\r\n"},
+      {"one<br>two\r\n<br><br>\r\n\r\n", {"strip-tags-drop-blank"}, "one\r\ntwo\r\n"},
+      {"text<b>bold</b>more\r\n\r\nabc<a\r\n href=\"y\">link</a>\r\n", {"break-at-tags"},
+       "text\r\n<b>\r\nbold\r\n</b>\r\nmore\r\nabc\r\n<a href=\"y\">\r\nlink\r\n</a>\r\n"},
+      {"\x82\x60\x82\x61\x82\x50\r\n\x83\x4B\x81\x75\x8A\xBF\r\n", {"half-width"},
+       "AB1\r\n\xB6\xDE\xA2\x8A\xBF\r\n"},  // ＡＢ１, ガ「漢
+      {"  abc  \r\n\t\r\n\x81\x40x\r\n", {"trim"}, "abc\r\n\r\n\x81\x40x\r\n"},
+      {"a\r\n\r\n   \r\n b \r\n", {"drop-blank-lines"}, "a\r\n b \r\n"},
+      {"a\r\n\r\n   \r\n b \r\n", {"trim-and-drop"}, "a\r\nb\r\n"},
+      {"a\r\n\r\n", {"prefix x"}, "xa\r\nx\r\n"},
+      {"a\r\n\r\n", {"suffix ;"}, "a;\r\n;\r\n"},
+      {"a\r\n", {"prefix \"\""}, "a\r\n"},
+      {"a\r\n", {"prefix 表"}, "\x95\x5C" "a\r\n"},
+      {"\x82\x60\x82\x61\r\n", {"全角を半角に変換"}, "AB\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.commands.front());
+    TTempDir dir;
+    std::vector<std::string> args = {dir.Write("in.txt", row.input)};
+    for (const std::string& command : row.commands) {
+      args.push_back("-e");
+      args.push_back(command);
+    }
+    const TResult result = RunCli(dir, args);
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Out, row.want);
+  }
+}
+
+TEST(CliCommands, RangeForTheNextCommand) {
+  const std::string five = "1\r\n2\r\n3\r\n4\r\n5\r\n";
+  struct Row { const char* name; std::vector<std::string> commands; std::string want; };
+  const Row rows[] = {
+      {"the range, then the whole document again", {"range 2 3", "prefix >", "suffix ;"},
+       "1;\r\n>2;\r\n>3;\r\n4;\r\n5;\r\n"},
+      {"a start alone runs to the last line", {"range 4", "prefix >"},
+       "1\r\n2\r\n3\r\n>4\r\n>5\r\n"},
+      {"one line", {"range 5 5", "suffix !"}, "1\r\n2\r\n3\r\n4\r\n5!\r\n"},
+      {"range delete", {"range 2 4", "delete-range"}, "1\r\n5\r\n"},
+      {"range save: only the range's lines", {"range 2 3", "save-range"}, "2\r\n3\r\n"},
+      {"a conversion before the range save", {"delete 3", "range 3", "save-range"},
+       "\r\n4\r\n5\r\n"},
+      {"line deletes shorten the range's document", {"range 1 3", "delete-lines-with 2", "trim"},
+       "1\r\n3\r\n4\r\n5\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TTempDir dir;
+    std::vector<std::string> args = {dir.Write("in.txt", five)};
+    for (const std::string& command : row.commands) args.insert(args.end(), {"-e", command});
+    const TResult result = RunCli(dir, args);
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Out, row.want);
+  }
+}
+
+// As in the window, tag line-breaking keeps the range: its start stays and its end follows the
+// new line count, so the next command works on the same start again.
+TEST(CliCommands, TagLineBreakingKeepsTheRange) {
+  TTempDir dir;
+  const std::string page = dir.Write("p.txt", "head\r\n<b>x</b>\r\ntail\r\n");
+  const TResult kept = RunCli(dir, {page, "-e", "range 2 2", "-e", "break-at-tags", "-e", "prefix >"});
+  EXPECT_EQ(kept.Out, "head\r\n><b>\r\n>x\r\n></b>\r\n>tail\r\n");
+  const TResult saved =
+      RunCli(dir, {page, "-e", "range 2 2", "-e", "break-at-tags", "-e", "save-range"});
+  EXPECT_EQ(saved.Out, "<b>\r\nx\r\n</b>\r\ntail\r\n");
+  // The line count did not change: the range stays exactly as it was set.
+  const std::string one = dir.Write("one.txt", "a\r\n<b>\r\nc\r\n");
+  const TResult same =
+      RunCli(dir, {one, "-e", "range 2 2", "-e", "break-at-tags", "-e", "delete-range"});
+  EXPECT_EQ(same.Out, "a\r\nc\r\n");
+}
+
+TEST(CliRecipe, CommandsFromARecipeFileInOrderWithCommandLineOnes) {
+  TTempDir dir;
+  const std::string recipe = dir.Write("clean.recipe",
+                                       "\xEF\xBB\xBF# 保存したページを本文に\r\n"
+                                       "strip-tags-drop-blank\r\n"
+                                       "\r\n"
+                                       "  # 広告の行を削除\r\n"
+                                       "delete-lines-with 広告 'PR:'\r\n"
+                                       "replace \"　\" \" \"\r\n"
+                                       "trim-and-drop\r\n");
+  const std::string page = dir.Write(
+      "page.html",
+      "<html><body>\r\n<p>\x96\x7B\x95\xB6\x81\x40\x82\xA0</p>\r\n"  // 本文　あ
+      "<div>\x8D\x4C\x8D\x90</div>\r\n<p> PR: x</p>\r\n<p>&lt;end&gt;</p></body></html>\r\n");  // 広告
+  // The first command removes a line that the recipe's tag removal would have changed.
+  const TResult result = RunCli(
+      dir, {"-e", "delete-lines-with </p></body>", page, "-f", recipe, "-e", "suffix ]"});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out, "\x96\x7B\x95\xB6 \x82\xA0]\r\n");  // 本文 あ]
+}
+
+TEST(CliErrors, UsageAndInputOutputFailuresAreToldWithTheirStatus) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string message;  // standard error, after "korvane-cli: "
+  };
+  const Row rows[] = {
+      {"no file", {"-e", "trim"}, kUsage,
+       "読み込むファイルを指定してください (標準入力は -)。説明は korvane-cli --help"},
+      {"unknown flag", {"in.txt", "--frob"}, kUsage,
+       "unknown option '--frob' (see 'korvane-cli --help')"},
+      {"flag without its value", {"in.txt", "-e"}, kUsage,
+       "option '-e' needs a value (see 'korvane-cli --help')"},
+      {"flag with a value it does not take", {"--drop=yes", "in.txt"}, kUsage,
+       "option '--drop' takes no value (see 'korvane-cli --help')"},
+      {"unknown command", {"in.txt", "-e", "trim", "-e", "frobnicate x"}, kUsage,
+       "-e 2: 「frobnicate」という命令はありません（korvane-cli --help で一覧）"},
+      {"missing argument", {"in.txt", "-e", "replace-between a b"}, kUsage,
+       "-e 1: replace-between の引数の数が違います（2 個）。引数は START END TO"},
+      {"character Shift-JIS cannot hold", {"in.txt", "-e", "suffix \"OK ✓\""}, kUsage,
+       "-e 1: 1 番目の引数の 4 文字目の文字 「✓」(U+2713) は Shift-JIS で表せないため、使えません"},
+      {"range past the document", {"in.txt", "-e", "range 2 9", "-e", "trim"}, kUsage,
+       "-e 1: 範囲 2–9 が文書の行数 (3) を超えています"},
+      {"range delete without a range", {"in.txt", "-e", "delete-range"}, kUsage,
+       "-e 1: 範囲が設定されていません（delete-range の前に range を置いてください）"},
+      {"standard input twice", {"-", "-"}, kUsage, "標準入力 (-) は一度しか読み込めません"},
+      {"bad recipe line", {"in.txt", "-f", "bad.recipe"}, kUsage,
+       "bad.recipe:3: 「strip」という命令はありません（korvane-cli --help で一覧）"},
+      {"recipe not UTF-8", {"in.txt", "-f", "sjis.recipe"}, kUsage,
+       "sjis.recipe:1: 8 バイト目 (0x8D) が UTF-8 として読めません。レシピは UTF-8 で保存してください"},
+      {"missing file", {"in.txt", "missing.txt"}, kInputOutput,
+       "ﾌｧｲﾙ missing.txt を読み込めません\nﾌｧｲﾙが見つかりません"},
+      {"missing recipe", {"in.txt", "-f", "none.recipe"}, kInputOutput,
+       "ﾌｧｲﾙ none.recipe を読み込めません\nﾌｧｲﾙが見つかりません"},
+      {"shortcut of one line", {"one.URL"}, kInputOutput,
+       "ﾌｧｲﾙ one.URL を読み込めません\nインデックスがリストの範囲を超えています"},
+      {"output into a missing folder", {"in.txt", "-o", "no/such/out.txt"}, kInputOutput,
+       "ﾌｧｲﾙ no/such/out.txt を作成できません\nﾌｧｲﾙが見つかりません"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TTempDir dir;
+    dir.Write("in.txt", "a\r\nb\r\nc\r\n");
+    dir.Write("one.URL", "[InternetShortcut]\r\n");
+    dir.Write("bad.recipe", "# one\ntrim\nstrip\n");
+    dir.Write("sjis.recipe", "delete \x8D\x4C\x8D\x90\n");
+    const TResult result = RunCli(dir, row.args);
+    EXPECT_EQ(result.Status, row.status);
+    EXPECT_EQ(result.Err, "korvane-cli: " + row.message + "\n");
+    EXPECT_EQ(result.Out, "");
+  }
+}
+
+// The output file is written whole or not at all, and never when a step before it failed.
+TEST(CliOutput, WrittenAtomicallyAndOnlyAfterEverythingSucceeded) {
+  TTempDir dir;
+  const std::string in = dir.Write("in.txt", "a\r\nb\r\n");
+  const std::string out = dir.Write("out.txt", "old\r\n");
+  const std::vector<std::string> before = FilesIn(dir);
+  const std::vector<std::vector<std::string>> failing = {
+      {in, "-o", out, "-e", "range 3 4", "-e", "trim"},   // a range checked after the load
+      {in, dir.File("missing.txt"), "-o", out},           // a file that cannot be read
+      {in, "-o", out, "-e", "frob"},                      // a command that does not exist
+  };
+  for (const std::vector<std::string>& args : failing) {
+    SCOPED_TRACE(args.back());
+    const TResult result = RunCli(dir, args);
+    EXPECT_NE(result.Status, 0);
+    EXPECT_EQ(TTempDir::Read(out), "old\r\n");
+    EXPECT_EQ(FilesIn(dir), before);
+  }
+  const TResult written = RunCli(dir, {in, "-e", "suffix !", "--output=" + out});
+  EXPECT_EQ(written.Status, 0) << written.Err;
+  EXPECT_EQ(written.Out, "");
+  EXPECT_EQ(TTempDir::Read(out), "a!\r\nb!\r\n");
+  EXPECT_EQ(FilesIn(dir), before);
+  // The input itself can be the output.
+  EXPECT_EQ(RunCli(dir, {in, "-e", "prefix >", "-o", in}).Status, 0);
+  EXPECT_EQ(TTempDir::Read(in), ">a\r\n>b\r\n");
+  chmod(out.c_str(), 0444);
+  const TResult readOnly = RunCli(dir, {in, "-o", out});
+  EXPECT_EQ(readOnly.Status, kInputOutput);
+  EXPECT_EQ(readOnly.Err, "korvane-cli: ﾌｧｲﾙ " + out + " を作成できません\n読み取り専用のﾌｧｲﾙです\n");
+  EXPECT_EQ(TTempDir::Read(out), "a!\r\nb!\r\n");
+}
+
+// The README's examples on the shipped samples: the recipes still parse and do their job.
+TEST(CliSamples, RecipesCleanThePageAndListTheArchives) {
+  TTempDir dir;
+  const std::string samples = KORVANE_SAMPLES;
+  const TResult page =
+      RunCli(dir, {samples + "/news-page.html", "-f", samples + "/clean-page.recipe"});
+  EXPECT_EQ(page.Status, 0) << page.Err;
+  EXPECT_EQ(page.Err, "");
+  EXPECT_NE(page.Out.find("\x90\x56\x92\x85\x8F\xEE\x95\xF1\r\n"), std::string::npos);  // 新着情報
+  for (const char* gone : {"<p>", "</", "<a ", "&nbsp;", "&copy;", "\x8D\x4C\x8D\x90", "PR:", "\r\n\r\n", " \r\n"}) {
+    EXPECT_EQ(page.Out.find(gone), std::string::npos) << gone;  // tags, entities, ads, blanks
+  }
+  std::vector<std::string> args = {"--drop"};
+  for (const auto& entry : std::filesystem::directory_iterator(samples)) {
+    if (entry.path().extension() == ".URL") args.push_back(entry.path().string());
+  }
+  std::sort(args.begin() + 1, args.end());
+  args.insert(args.end(), {"-f", samples + "/url-list.recipe"});
+  const TResult list = RunCli(dir, args);
+  EXPECT_EQ(list.Status, 0) << list.Err;
+  EXPECT_EQ(list.Out,
+            "https://www.example.jp/files/manual.zip\r\n"
+            "https://download.example.jp/tool/tool-v2.lzh\r\n");
+}
+
+TEST(CliHelp, ListsEveryCommandAndTheRecipeFormat) {
+  TTempDir dir;
+  const TResult help = RunCli(dir, {"--help"});
+  EXPECT_EQ(help.Status, 0);
+  for (const Commands::TInfo& info : Commands::Table()) {
+    const std::string head = "\n  " + std::string(info.Name) + (info.Arguments.empty() ? " " : " " + std::string(info.Arguments));
+    const std::size_t at = help.Out.find(head);
+    ASSERT_NE(at, std::string::npos) << info.Name;
+    const std::size_t end = help.Out.find('\n', at + 1);
+    const std::string line = help.Out.substr(at, end - at);
+    EXPECT_NE(line.find(std::string(info.Caption) + ": " + std::string(info.Description)),
+              std::string::npos) << line;
+  }
+  for (const char* topic : {"-f, --recipe", "レシピ:", "--drop-empty", "--match-case",
+                            "--keep-marks", "--use-file-name", "終了ステータス"}) {
+    EXPECT_NE(help.Out.find(topic), std::string::npos) << topic;
+  }
+}
+
+}  // namespace
