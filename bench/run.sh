@@ -8,19 +8,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 "$build/core_benchmark" --benchmark_filter=NONE >/dev/null  # warms the binary
-python3 - "$work/doc.txt" <<'PY'
-import random, sys
-random.seed(20261207)
-pieces = ["日本語の".encode("cp932"), "テキスト".encode("cp932"), "ﾃｷｽﾄ".encode("cp932"),
-          b"plain ascii words ", b"http://example.com/files/archive-0042.zip",
-          b'<a href="index.html">', "表示".encode("cp932"), "\u3000".encode("cp932")]
-out, line, size = [], bytearray(), 0
-while size < 100 * 1024 * 1024:
-    line += random.choice(pieces)
-    if len(line) >= 100:
-        out.append(bytes(line) + b"\r\n"); size += len(line) + 2; line = bytearray()
-open(sys.argv[1], "wb").write(b"".join(out))
-PY
+python3 "$(dirname "$0")/make_document.py" "$work/doc.txt"
 size=$(stat -c %s "$work/doc.txt")
 mb() { python3 -c "print(f'{$size / 1e6 / $1:8.0f} MB/s')"; }
 best() {  # best of three runs of a command, in seconds
