@@ -64,13 +64,11 @@ QMenu* NewSubmenu(QMenu* parent, const char* name, const QString& caption) {
 }
 
 QLineEdit* NewField(QWidget* parent, const char* name, QRect geometry) {
-  auto* field = new QLineEdit(parent);
-  field->setObjectName(QString::fromLatin1(name));
+  auto* field = NewComponent<QLineEdit>(parent, name, geometry);
   field->setReadOnly(true);
   // A click gives the field the keyboard, where typing changes nothing; without the focus,
   // keystrokes would go on landing unseen in the editor.
   field->setFocusPolicy(Qt::ClickFocus);
-  field->setGeometry(geometry);
   return field;
 }
 

@@ -33,40 +33,27 @@ std::string NativePath(const QString& fileName) { return QFile::encodeName(fileN
 QString Shown(const std::string& bytes) { return QtText::DecodeForEditor(bytes); }
 
 QComboBox* NewCombo(QWidget* parent, const char* name, QRect geometry) {
-  auto* combo = new QComboBox(parent);
-  combo->setObjectName(QString::fromLatin1(name));
+  auto* combo = NewComponent<QComboBox>(parent, name, geometry);
   combo->setEditable(true);
   // The lists are the program's: Enter never adds an entry by itself.
   combo->setInsertPolicy(QComboBox::NoInsert);
   combo->setDuplicatesEnabled(true);
-  combo->setGeometry(geometry);
   return combo;
 }
 
 QToolButton* NewSpeedButton(QWidget* parent, const char* name, const QString& caption, int tag,
                             QRect geometry) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(QString::fromLatin1(name));
+  auto* button = NewComponent<QToolButton>(parent, name, geometry);
   button->setText(caption);
   button->setProperty("Tag", tag);
   button->setFocusPolicy(Qt::NoFocus);  // speed buttons never take the keyboard
-  button->setGeometry(geometry);
   return button;
 }
 
-QCheckBox* NewCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* box = new QCheckBox(caption, parent);
-  box->setObjectName(QString::fromLatin1(name));
-  box->setGeometry(geometry);
-  return box;
-}
-
 QFrame* NewBevel(QWidget* parent, const char* name, QRect geometry) {
-  auto* bevel = new QFrame(parent);
-  bevel->setObjectName(QString::fromLatin1(name));
+  auto* bevel = NewComponent<QFrame>(parent, name, geometry);
   bevel->setFrameShape(QFrame::Box);
   bevel->setFrameShadow(QFrame::Sunken);
-  bevel->setGeometry(geometry);
   bevel->lower();
   return bevel;
 }
@@ -145,9 +132,12 @@ void TFmrep::Compose() {
   sb5->setPalette(red);
   sb4 = NewSpeedButton(this, "sb4", QStringLiteral("One Item Clear"), 4, QRect(234, 244, 110, 22));
 
-  cb1 = NewCheck(this, "cb1", QStringLiteral("空白行は削除"), QRect(16, 282, 160, 20));
-  CB3 = NewCheck(this, "CB3", QStringLiteral("大文字小文字を区別"), QRect(184, 282, 170, 20));
-  cb2 = NewCheck(this, "cb2", QStringLiteral("対象文字は変換しないで残す"), QRect(16, 306, 300, 20));
+  cb1 = NewComponent<QCheckBox>(this, "cb1", QRect(16, 282, 160, 20),
+                                QStringLiteral("空白行は削除"));
+  CB3 = NewComponent<QCheckBox>(this, "CB3", QRect(184, 282, 170, 20),
+                                QStringLiteral("大文字小文字を区別"));
+  cb2 = NewComponent<QCheckBox>(this, "cb2", QRect(16, 306, 300, 20),
+                                QStringLiteral("対象文字は変換しないで残す"));
 
   BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                             QStringLiteral("実行"), this);

@@ -12,6 +12,7 @@
 
 #include "app/FailureReport.h"
 #include "app/Unmein.h"
+#include "app/Widgets.h"
 
 TFmMark* FmMark = nullptr;
 
@@ -20,9 +21,7 @@ namespace {
 const QString kNotSet = QStringLiteral("未登録");
 
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(geometry);
+  auto* button = NewComponent<QPushButton>(parent, name, geometry, caption);
   button->setAutoDefault(false);
   return button;
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "app/FailureReport.h"
+#include "app/Widgets.h"
 #include "document/Failures.h"
 
 TFmline* Fmline = nullptr;
@@ -36,20 +37,6 @@ QString TrimBlanks(const QString& text) {
   while (from < to && text[from].unicode() <= 0x20) ++from;
   while (to > from && text[to - 1].unicode() <= 0x20) --to;
   return text.mid(from, to - from);
-}
-
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->setGeometry(geometry);
-  return label;
-}
-
-QLineEdit* NewField(QWidget* parent, const char* name, QRect geometry) {
-  auto* field = new QLineEdit(parent);
-  field->setObjectName(QString::fromLatin1(name));
-  field->setGeometry(geometry);
-  return field;
 }
 
 }  // namespace
@@ -113,7 +100,7 @@ void TFmline::Compose() {
   setFixedSize(191, 103);
 
   Label1 = NewLabel(this, "Label1", QStringLiteral("最　終　行"), QRect(8, 10, 60, 16));
-  e1 = NewField(this, "e1", QRect(70, 6, 60, 21));
+  e1 = NewComponent<QLineEdit>(this, "e1", QRect(70, 6, 60, 21));
   e1->setReadOnly(true);
   e1->setFocusPolicy(Qt::NoFocus);
   QPalette grey = e1->palette();
@@ -121,7 +108,7 @@ void TFmline::Compose() {
   grey.setColor(QPalette::Text, Qt::white);
   e1->setPalette(grey);
   Label2 = NewLabel(this, "Label2", QStringLiteral("指　定　行"), QRect(8, 37, 60, 16));
-  e2 = NewField(this, "e2", QRect(70, 33, 60, 21));
+  e2 = NewComponent<QLineEdit>(this, "e2", QRect(70, 33, 60, 21));
   e2->setAttribute(Qt::WA_InputMethodEnabled, false);  // digits and signs only; no conversion
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));

@@ -28,11 +28,9 @@ QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QRec
 }
 
 QFrame* NewLine(QWidget* parent, const char* name, int y) {
-  auto* line = new QFrame(parent);
-  line->setObjectName(QString::fromLatin1(name));
+  auto* line = NewComponent<QFrame>(parent, name, QRect(12, y, 286, 4));
   line->setFrameShape(QFrame::HLine);
   line->setFrameShadow(QFrame::Sunken);
-  line->setGeometry(12, y, 286, 4);
   return line;
 }
 
