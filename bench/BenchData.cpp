@@ -38,4 +38,10 @@ std::string JapaneseText(std::size_t bytes, std::size_t lineLength) {
   return text;
 }
 
+const TLightStrings& LinesForTheRun(const std::string& text) {
+  auto* lines = new TLightStrings;  // never freed: benchmarks share it until the process ends
+  lines->SetText(text);
+  return *lines;
+}
+
 }  // namespace BenchData

@@ -26,11 +26,7 @@ const std::string& Document() {
 }
 
 const TLightStrings& DocumentLines() {
-  static const TLightStrings& lines = *[] {
-    auto* list = new TLightStrings;  // lives for the whole run
-    list->SetText(Document());
-    return list;
-  }();
+  static const TLightStrings& lines = BenchData::LinesForTheRun(Document());
   return lines;
 }
 
