@@ -1,83 +1,90 @@
-// The editor control over QPlainTextEdit.
+// The editor control's interface: the document's text, lines, caret, selection, font, colour
+// and the update bracket.
 #include "document/EditorControl.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
-#include <QPrinter>
-#include <QMimeData>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
+#include <QScrollBar>
 
 #include <algorithm>
 
-#include "document/Failures.h"
+#include "document/Cp932Codec.h"
 #include "document/FileIO.h"
-#include "document/QtText.h"
 
-namespace {
+// EditorAccess.cpp
+void InstallEditorAccessibility();
+void NotifyEditorAccessibility(TEditorControl* editor, bool textChanged);
 
-std::string_view UpToFirstNul(std::string_view bytes) {
-  return bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
-}
-
-}  // namespace
-
-TEditorControl::TEditorControl(QWidget* parent) : QPlainTextEdit(parent) {
-  setLineWrapMode(QPlainTextEdit::NoWrap);
+TEditorControl::TEditorControl(QWidget* parent) : QAbstractScrollArea(parent) {
+  InstallEditorAccessibility();
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  connect(this, &QPlainTextEdit::textChanged, this, &TEditorControl::TextChanged);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_InputMethodEnabled);
+  setAttribute(Qt::WA_KeyCompression, false);
+  viewport()->setCursor(Qt::IBeamCursor);
+  viewport()->setBackgroundRole(QPalette::Base);
+  viewport()->setAutoFillBackground(true);
   // Moves without a button pressed count too: the caret display follows the mouse.
   viewport()->setMouseTracking(true);
-  viewport()->installEventFilter(this);
+  UpdateMetrics();
 }
 
-// The raw text keeps every character as the lines hold it (toPlainText would turn U+00A0 into
-// a blank and U+2028 into a line break), so the whole text, the line count and each line agree.
-std::string TEditorControl::Text() const {
-  return QtText::EncodeFromEditor(document()->toRawText());
-}
+TEditorControl::~TEditorControl() = default;
+
+std::string TEditorControl::Text() const { return buffer_.Bytes(0, buffer_.Length()); }
+
+std::string_view TEditorControl::TextView() { return buffer_.Contiguous(); }
 
 void TEditorControl::SetText(std::string_view bytes) {
-  const QString text = QtText::DecodeForEditor(UpToFirstNul(bytes));
-  setPlainText(text);
-  SetModified(true);
+  // Spare capacity lets the first keystrokes open their gap without moving the text elsewhere.
+  std::string copy;
+  copy.reserve(bytes.size() + std::min<std::size_t>(bytes.size() / 64 + 4096, 4u << 20));
+  copy.append(bytes);
+  SetText(std::move(copy));
+}
+
+void TEditorControl::SetText(std::string&& bytes) {
+  CommitPreedit();
+  buffer_.SetBytes(std::move(bytes));
+  caret_ = anchor_ = 0;
+  goalColumn_ = -1;
+  topLine_ = 0;
+  topRowStart_ = 0;
+  horizontalScrollBar()->setValue(0);
+  modified_ = true;
+  AfterEdit();
 }
 
 void TEditorControl::ClearText() {
-  const bool modified = Modified();
-  clear();
-  SetModified(modified);
+  const bool modified = modified_;
+  SetText(std::string());
+  modified_ = modified;
 }
 
 std::int32_t TEditorControl::LineCount() const {
-  const QTextDocument* doc = document();
-  const int blocks = doc->blockCount();
-  return doc->lastBlock().length() <= 1 ? blocks - 1 : blocks;
+  return static_cast<std::int32_t>(buffer_.DocumentLines());
 }
 
 std::string TEditorControl::Line(std::int32_t i) const {
-  const QTextBlock block = document()->findBlockByNumber(i);
-  return block.isValid() ? QtText::EncodeFromEditor(block.text()) : std::string();
+  if (i < 0 || i >= buffer_.DocumentLines()) return {};
+  return buffer_.Bytes(buffer_.LineStart(i), buffer_.LineEnd(i));
 }
 
 void TEditorControl::AppendLines(std::string_view bytes) {
-  const bool endsWithBreak = document()->lastBlock().length() <= 1;
-  QString text = QtText::DecodeForEditor(UpToFirstNul(bytes));
-  if (endsWithBreak) {
-    text += QLatin1Char('\n');
-  } else {
-    text.prepend(QLatin1Char('\n'));
-  }
-  // A merged file is not typing: keep it out of the editor's own undo history.
-  document()->setUndoRedoEnabled(false);
-  QTextCursor cursor(document());
-  cursor.movePosition(QTextCursor::End);
-  cursor.insertText(text);
-  document()->setUndoRedoEnabled(true);
-  SetModified(true);
+  // The merged text gets the buffer's forms of line breaks, and goes in without an undo step:
+  // a merged file is not typing.
+  TTextBuffer merged;
+  merged.SetBytes(std::string(bytes));
+  const TOffset end = buffer_.Length();
+  const bool endsWithBreak = buffer_.LineStart(buffer_.ShownLines() - 1) == end;
+  std::string text = endsWithBreak ? std::string() : std::string("\r\n");
+  text.append(merged.Contiguous());
+  if (endsWithBreak) text += "\r\n";
+  buffer_.Insert(end, text);
+  modified_ = true;
+  AfterEdit();
 }
 
 void TEditorControl::BeginUpdate() {
@@ -92,53 +99,102 @@ void TEditorControl::EndUpdate() {
   emit Changed();
 }
 
-std::int32_t TEditorControl::SelStart() const { return textCursor().selectionStart(); }
-
-void TEditorControl::SetSelStart(std::int32_t offset) {
-  QTextCursor cursor = textCursor();
-  cursor.setPosition(std::clamp(offset, 0, TextLength()));
-  setTextCursor(cursor);
-  ensureCursorVisible();
+// While the update bracket is held the notice waits: its end sends one for everything.
+void TEditorControl::TextChangedNotice() {
+  if (updateDepth_ == 0) emit Changed();
 }
 
+std::int32_t TEditorControl::SelStart() const {
+  return static_cast<std::int32_t>(std::min(caret_, anchor_));
+}
+
+void TEditorControl::SetSelStart(std::int32_t offset) { SetSelection(offset, offset); }
+
 std::int32_t TEditorControl::LineFromChar(std::int32_t offset) const {
-  const QTextBlock block = document()->findBlock(std::clamp(offset, 0, TextLength()));
-  return block.isValid() ? block.blockNumber() : 0;
+  return static_cast<std::int32_t>(
+      buffer_.LineOf(std::clamp<TOffset>(offset, 0, buffer_.Length())));
 }
 
 std::int32_t TEditorControl::LineIndex(std::int32_t line) const {
-  if (line == -1) line = textCursor().blockNumber();
-  const QTextBlock block = document()->findBlockByNumber(line);
-  return block.isValid() ? block.position() : -1;
+  if (line == -1) line = static_cast<std::int32_t>(buffer_.LineOf(caret_));
+  if (line < 0 || line >= buffer_.ShownLines()) return -1;
+  return static_cast<std::int32_t>(buffer_.LineStart(line));
 }
 
-std::int32_t TEditorControl::TextLength() const { return document()->characterCount() - 1; }
+std::int32_t TEditorControl::TextLength() const {
+  return static_cast<std::int32_t>(buffer_.Length());
+}
+
+std::int32_t TEditorControl::CharactersBefore(std::int32_t offset) const {
+  const TOffset at = buffer_.CharStart(std::clamp<TOffset>(offset, 0, buffer_.Length()));
+  std::int32_t characters = 0;
+  for (TOffset from = buffer_.LineStart(buffer_.LineOf(at)); from < at;
+       from = buffer_.NextChar(from)) {
+    ++characters;
+  }
+  return characters;
+}
 
 QString TEditorControl::SelectedText() const {
-  QString text = textCursor().selectedText();
-  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  const TOffset from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
+  return DecodeRange(from, to);
+}
+
+QString TEditorControl::DecodeRange(TOffset from, TOffset to) const {
+  const std::string bytes = buffer_.Bytes(from, to);
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  const std::size_t units =
+      Cp932::DecodeForEditor(bytes, reinterpret_cast<char16_t*>(text.data()));
+  text.truncate(static_cast<qsizetype>(units));
   return text;
 }
 
-void TEditorControl::Paste() { paste(); }
-
-void TEditorControl::Cut() { cut(); }
-
-void TEditorControl::Copy() { copy(); }
-
-void TEditorControl::Undo() { undo(); }
-
-void TEditorControl::SelectAll() { selectAll(); }
-
-void TEditorControl::SetSelection(std::int32_t anchor, std::int32_t caret) {
-  QTextCursor cursor = textCursor();
-  cursor.setPosition(std::clamp(anchor, 0, TextLength()));
-  cursor.setPosition(std::clamp(caret, 0, TextLength()), QTextCursor::KeepAnchor);
-  setTextCursor(cursor);
-  ensureCursorVisible();
+void TEditorControl::Paste() {
+  CommitPreedit();
+  InsertFromMimeData(QApplication::clipboard()->mimeData());
 }
 
-std::int32_t TEditorControl::SelEnd() const { return textCursor().selectionEnd(); }
+void TEditorControl::Copy() {
+  if (caret_ == anchor_) return;
+  QApplication::clipboard()->setMimeData(SelectionMimeData());
+}
+
+void TEditorControl::Cut() {
+  if (caret_ == anchor_) return;
+  Copy();
+  ReplaceSelection({}, false);
+}
+
+void TEditorControl::Undo() {
+  CommitPreedit();
+  if (!buffer_.CanUndo()) return;
+  caret_ = anchor_ = buffer_.Undo();
+  goalColumn_ = -1;
+  modified_ = true;
+  AfterEdit();
+  EnsureCaretVisible();
+}
+
+void TEditorControl::SelectAll() {
+  anchor_ = 0;
+  caret_ = buffer_.Length();
+  buffer_.BreakUndoMerge();
+  viewport()->update();
+}
+
+void TEditorControl::SetSelection(std::int32_t anchor, std::int32_t caret) {
+  const TOffset length = buffer_.Length();
+  anchor_ = buffer_.CharStart(std::clamp<TOffset>(anchor, 0, length));
+  caret_ = buffer_.CharStart(std::clamp<TOffset>(caret, 0, length));
+  goalColumn_ = -1;
+  buffer_.BreakUndoMerge();
+  EnsureCaretVisible();
+  viewport()->update();
+}
+
+std::int32_t TEditorControl::SelEnd() const {
+  return static_cast<std::int32_t>(std::max(caret_, anchor_));
+}
 
 QString TEditorControl::FontFace() const { return font().family(); }
 
@@ -164,66 +220,22 @@ bool TEditorControl::FontIsFixedPitch() const {
              metrics.horizontalAdvance(QStringLiteral("MW"));
 }
 
-void TEditorControl::Print(QPrinter& printer) const {
-  if (!printer.isValid()) throw EKorvaneError("ﾌﾟﾘﾝﾀが使えません。プリンタの設定を確かめてください。");
-  // The editor's document carries the editor's font; Qt lays it out on the printer's pages.
-  QPlainTextEdit::print(&printer);
-  if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
-    throw EKorvaneError("印刷できませんでした。プリンタの設定を確かめてください。");
-  }
-}
+bool TEditorControl::Modified() const { return modified_; }
 
-void TEditorControl::keyReleaseEvent(QKeyEvent* event) {
-  QPlainTextEdit::keyReleaseEvent(event);
-  emit KeyReleased();
-}
+void TEditorControl::SetModified(bool modified) { modified_ = modified; }
 
-bool TEditorControl::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == viewport() && event->type() == QEvent::MouseMove) emit MouseMoved();
-  return QPlainTextEdit::eventFilter(watched, event);
-}
-
-void TEditorControl::keyPressEvent(QKeyEvent* event) {
-  const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-  if (lineBreak && (event->modifiers() & Qt::ShiftModifier)) {
-    QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
-                    QStringLiteral("\r"), event->isAutoRepeat(), event->count());
-    QPlainTextEdit::keyPressEvent(&plain);
-    event->setAccepted(plain.isAccepted());
-    return;
-  }
-  const QString text = QtText::ForEditorInput(event->text());
-  if (text != event->text() && !isReadOnly()) {
-    textCursor().insertText(text);
-    ensureCursorVisible();
-    event->accept();
-    return;
-  }
-  QPlainTextEdit::keyPressEvent(event);
-}
-
-void TEditorControl::inputMethodEvent(QInputMethodEvent* event) {
-  const QString commit = QtText::ForEditorInput(event->commitString());
-  if (commit != event->commitString()) {
-    event->setCommitString(commit, event->replacementStart(), event->replacementLength());
-  }
-  QPlainTextEdit::inputMethodEvent(event);
-}
-
-void TEditorControl::insertFromMimeData(const QMimeData* source) {
-  if (source == nullptr || !source->hasText()) return;
-  textCursor().insertText(QtText::ForEditorInput(source->text()));
-  ensureCursorVisible();
-}
-
-bool TEditorControl::Modified() const { return document()->isModified(); }
-
-void TEditorControl::SetModified(bool modified) { document()->setModified(modified); }
-
-bool TEditorControl::WordWrap() const { return lineWrapMode() != QPlainTextEdit::NoWrap; }
+bool TEditorControl::WordWrap() const { return wordWrap_; }
 
 void TEditorControl::SetWordWrap(bool on) {
-  setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  if (on == wordWrap_) return;
+  wordWrap_ = on;
+  // The top line stays; its first row is the top row.
+  topRowStart_ = buffer_.LineStart(topLine_);
+  horizontalScrollBar()->setValue(0);
+  estimateDirty_ = true;
+  UpdateScrollBars();
+  EnsureCaretVisible();
+  viewport()->update();
 }
 
 QColor TEditorControl::Color() const { return palette().color(QPalette::Base); }
@@ -232,12 +244,29 @@ void TEditorControl::SetColor(const QColor& color) {
   QPalette colours = palette();
   colours.setColor(QPalette::Base, color);
   setPalette(colours);
+  viewport()->update();
 }
 
-void TEditorControl::SaveToFile(const QString& fileName) const {
-  FileIO::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), Text());
+void TEditorControl::SaveToFile(const QString& fileName) {
+  FileIO::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), buffer_.Contiguous());
 }
 
-void TEditorControl::TextChanged() {
-  if (updateDepth_ == 0) emit Changed();
+// Every change of the text ends here: the scroll ranges follow, the view repaints, and the
+// window hears of it (once, at the bracket's end, while the bracket is held).
+void TEditorControl::AfterEdit() {
+  caret_ = std::min(caret_, buffer_.Length());
+  anchor_ = std::min(anchor_, buffer_.Length());
+  topLine_ = std::min<std::int64_t>(topLine_, buffer_.ShownLines() - 1);
+  const TOffset lineStart = buffer_.LineStart(topLine_);
+  if (topRowStart_ < lineStart || topRowStart_ > buffer_.LineEnd(topLine_) || !wordWrap_) {
+    topRowStart_ = lineStart;
+  } else {
+    topRowStart_ = buffer_.RowOf(topRowStart_, WrapCells()).second;
+  }
+  estimateDirty_ = true;
+  ++revision_;
+  UpdateScrollBars();
+  viewport()->update();
+  NotifyEditorAccessibility(this, true);
+  TextChangedNotice();
 }

@@ -1,34 +1,50 @@
-// The editor control Btext: the document lives here between commands. Lines are the editor's
-// logical lines (text blocks), also while word wrap is on; text crosses this boundary as CP932
-// bytes with CR LF between lines; offsets are character positions, one per line break.
+// The editor control Btext: the document lives here between commands, as CP932 bytes (a gap
+// buffer with an index of line starts). Only the visible part of the visible lines is decoded
+// and painted, so a 100 MB document or a 50 MB line costs what a short one costs. Lines are the
+// document's logical lines, also while word wrap is on; text crosses this boundary as CP932
+// bytes with CR LF between lines; offsets are byte offsets, always on a character boundary.
 #pragma once
 
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QColor>
-#include <QPlainTextEdit>
-
-class QPrinter;
+#include <QFont>
+#include <QInputMethodEvent>
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-class TEditorControl : public QPlainTextEdit {
+#include "document/TextBuffer.h"
+
+class QMimeData;
+class QPrinter;
+
+class TEditorControl : public QAbstractScrollArea {
   Q_OBJECT
  public:
-  explicit TEditorControl(QWidget* parent = nullptr);
+  using TOffset = TTextBuffer::TOffset;
 
-  // The whole text, lines joined by CR LF (a final empty line gives a final CR LF). Throws
-  // EUnmappableText when a character typed or pasted has no CP932 form.
+  explicit TEditorControl(QWidget* parent = nullptr);
+  ~TEditorControl() override;
+
+  // The whole text, lines joined by CR LF (a final empty line gives a final CR LF).
   [[nodiscard]] std::string Text() const;
+  // The whole text in place, without a copy; valid until the next change.
+  [[nodiscard]] std::string_view TextView();
   // Replaces everything; CR LF, CR and LF each make a line break and the text ends at its first
-  // NUL byte. The document counts as modified afterwards.
+  // NUL byte. The document counts as modified afterwards. The rvalue form takes the bytes'
+  // storage.
   void SetText(std::string_view bytes);
+  void SetText(std::string&& bytes);
+  void SetText(const char* bytes) { SetText(std::string_view(bytes)); }
   // Empties the editor; the modified flag stays as it was.
   void ClearText();
 
   // Lines of the document: a final line break adds no line; an empty editor has 0 lines.
   [[nodiscard]] std::int32_t LineCount() const;
-  // Line i without its break; "" for a line past the last. Throws EUnmappableText.
+  // Line i without its break; "" for a line past the last.
   [[nodiscard]] std::string Line(std::int32_t i) const;
   // Puts text after the last line with one more line break: at the end followed by CR LF when
   // the document is empty or ends with a line break, otherwise after a CR LF. Text ends at its
@@ -40,16 +56,18 @@ class TEditorControl : public QPlainTextEdit {
   void BeginUpdate();
   void EndUpdate();
 
-  // The caret: the left end of the selection. Setting it clamps it to the text and scrolls it
-  // into view.
+  // The caret: the left end of the selection. Setting it clamps it to the text, moves it off
+  // the second byte of a character and scrolls it into view.
   [[nodiscard]] std::int32_t SelStart() const;
   void SetSelStart(std::int32_t offset);
-  // The 0-based line holding a character offset (the last line for an offset past the end).
+  // The 0-based line holding an offset (the last line for an offset past the end).
   [[nodiscard]] std::int32_t LineFromChar(std::int32_t offset) const;
-  // The offset of a line's first character; −1 asks for the caret's line; −1 past the last.
+  // The offset of a line's first byte; −1 asks for the caret's line; −1 past the last.
   [[nodiscard]] std::int32_t LineIndex(std::int32_t line) const;
   [[nodiscard]] std::int32_t TextLength() const;
-  // The selected text as shown ("" when nothing is selected).
+  // Characters before an offset on its line (a double-byte character counts one).
+  [[nodiscard]] std::int32_t CharactersBefore(std::int32_t offset) const;
+  // The selected text as shown ("" when nothing is selected), lines split by '\n'.
   [[nodiscard]] QString SelectedText() const;
   // The pop-up editing calls, as the user's keys do them: the clipboard's text at the caret;
   // the selection to the clipboard (cut removes it); the editor's own undo of the last typing,
@@ -59,8 +77,8 @@ class TEditorControl : public QPlainTextEdit {
   void Copy();
   void Undo();
   void SelectAll();
-  // The selection's ends as character offsets (equal when nothing is selected); the anchor is
-  // where the selection began, so a selection made right to left has anchor > caret.
+  // The selection's ends as offsets (equal when nothing is selected); the anchor is where the
+  // selection began, so a selection made right to left has anchor > caret.
   void SetSelection(std::int32_t anchor, std::int32_t caret);
   [[nodiscard]] std::int32_t SelEnd() const;
 
@@ -73,7 +91,8 @@ class TEditorControl : public QPlainTextEdit {
   [[nodiscard]] bool FontIsFixedPitch() const;
 
   // Prints the whole text on the printer with the current font, page after page over each
-  // page's printable area. Throws EKorvaneError when the printer cannot be started.
+  // page's printable area, long lines wrapped. Throws EKorvaneError when the printer cannot be
+  // started.
   void Print(QPrinter& printer) const;
 
   [[nodiscard]] bool Modified() const;
@@ -84,8 +103,18 @@ class TEditorControl : public QPlainTextEdit {
   void SetColor(const QColor& color);
 
   // Writes the whole text as the file's content; the old file stays until the new one is
-  // complete. Throws EFCreateError, EInOutError or EUnmappableText.
-  void SaveToFile(const QString& fileName) const;
+  // complete. Throws EFCreateError or EInOutError.
+  void SaveToFile(const QString& fileName);
+
+  // The first shown line and the caret's place on the viewport (for the input method, the
+  // accessibility interface and tests).
+  [[nodiscard]] std::int64_t TopLine() const { return topLine_; }
+  [[nodiscard]] QRect CaretRect() const;
+  [[nodiscard]] bool CanUndo() const { return buffer_.CanUndo(); }
+  [[nodiscard]] const TTextBuffer& Buffer() const { return buffer_; }
+
+  // Copy and paste inside the program keep the bytes exactly, under this MIME type.
+  static constexpr const char* kBytesMimeType = "application/x-korvane-cp932";
 
  signals:
   // The text changed (typing, pasting, a replacement of the whole text).
@@ -95,17 +124,121 @@ class TEditorControl : public QPlainTextEdit {
   void KeyReleased();
 
  protected:
-  // Typed, pasted and dropped text is made into the document's own forms on its way in (see
-  // QtText::ForEditorInput): Shift+Enter makes an ordinary line break.
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void changeEvent(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
+  bool viewportEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
+
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
-  void insertFromMimeData(const QMimeData* source) override;
+  [[nodiscard]] QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
  private:
-  void TextChanged();
+  friend class TEditorAccessible;
+  struct TRowSpan {
+    std::int64_t Line = 0;
+    TOffset From = 0;  // first byte of the row
+    TOffset To = 0;    // after its last byte (before the CR LF on a line's last row)
+  };
+
+  // Geometry (EditorPaint.cpp).
+  void UpdateMetrics();
+  void UpdateScrollBars();
+  [[nodiscard]] int VisibleRows() const;
+  [[nodiscard]] TOffset WrapCells() const;
+  [[nodiscard]] TRowSpan RowAt(std::int64_t line, TOffset rowStart) const;
+  [[nodiscard]] bool NextRow(TRowSpan& row) const;
+  [[nodiscard]] bool PrevRow(TRowSpan& row) const;
+  [[nodiscard]] TRowSpan TopRow() const;
+  void SetTop(const TRowSpan& row);
+  void ScrollRows(std::int64_t rows);
+  [[nodiscard]] TOffset OffsetAt(QPoint viewportPoint) const;
+  [[nodiscard]] QPoint PointOf(TOffset offset) const;  // top-left of the offset's cell
+  void EnsureCaretVisible();
+  void RebuildWrapEstimate();
+  [[nodiscard]] std::int64_t EstimatedRowsOf(std::int64_t line) const;
+  [[nodiscard]] std::int64_t RowNumberOf(const TRowSpan& row) const;
+  [[nodiscard]] TRowSpan RowFromNumber(std::int64_t number) const;
+  // How cells are drawn: on the screen (with selection, caret and the input method's text) or
+  // on a printer's page.
+  struct TCellStyle {
+    QFont Font;
+    qreal CellWidth = 1;
+    int RowHeight = 1;
+    int Ascent = 0;
+    qreal Left = 0;  // x of the row's first cell
+    bool Screen = true;
+  };
+  [[nodiscard]] TCellStyle ScreenStyle() const;
+  void PaintRow(QPainter& painter, const TRowSpan& row, int y, TOffset firstCell,
+                TOffset lastCell, const TCellStyle& style) const;
+
+  // Editing (EditorInput.cpp).
+  void MoveCaret(TOffset to, bool extend);
+  void ReplaceSelection(std::string_view bytes, bool merge);
+  void InsertTyped(const QString& text, bool merge);
+  [[nodiscard]] bool EncodeInput(const QString& text, std::string& bytes) const;
+  void InsertFromMimeData(const QMimeData* source);
+  [[nodiscard]] QMimeData* SelectionMimeData() const;
+  void DeleteBackward();
+  void DeleteForward();
+  [[nodiscard]] TOffset VerticalTarget(TOffset from, std::int64_t rows);
+  bool MoveByKey(QKeyEvent* event);
+  bool EditByKey(QKeyEvent* event);
+  void CommitPreedit();
+  void AfterEdit();
+  void TextChangedNotice();
+  [[nodiscard]] QString DecodeRange(TOffset from, TOffset to) const;
+
+  TTextBuffer buffer_;
+  TOffset caret_ = 0;
+  TOffset anchor_ = 0;
+  TOffset goalColumn_ = -1;  // the column ↑/↓ keep while moving over shorter lines
+  std::int64_t topLine_ = 0;
+  TOffset topRowStart_ = 0;  // first byte of the top row (its line's start without wrap)
+  bool modified_ = false;
+  bool wordWrap_ = false;
   int updateDepth_ = 0;
+  std::uint64_t revision_ = 0;  // counts changes of the text, for caches kept outside
+
+  // Cells and rows in pixels.
+  qreal cellWidth_ = 1;
+  int rowHeight_ = 1;
+  int ascent_ = 0;
+  static constexpr int kMargin = 4;
+
+  // Wrapped rows estimated per line, with sums every kEstimateStride lines for the scroll bar.
+  static constexpr std::int64_t kEstimateStride = 256;
+  std::vector<std::int64_t> estimateSums_;
+  std::int64_t estimateTotal_ = 0;
+  bool estimateDirty_ = true;
+  bool settingScrollBars_ = false;
+
+  // Caret blink, drag autoscroll, and the clicks of a double or triple click.
+  QBasicTimer blinkTimer_;
+  QBasicTimer dragTimer_;
+  bool caretShown_ = true;
+  bool dragging_ = false;
+  QPoint dragPoint_;
+  int clickCount_ = 0;
+  qint64 lastClickTime_ = 0;
+  QPoint lastClickPoint_;
+  std::pair<TOffset, TOffset> selectUnit_{0, 0};  // word or line of a double/triple click drag
+
+  // The input method's text being composed: shown at the caret, never in the document.
+  QString preedit_;
+  QList<QInputMethodEvent::Attribute> preeditAttributes_;
 };
 
 // Holds the editor's update bracket for a scope, closing it on every path.

@@ -86,8 +86,8 @@ void TFmmein::N26Click(QObject* Sender) {
 void TFmmein::ShowCaretPosition() {
   const std::int32_t caret = Btext->SelStart();
   const std::int32_t line = Btext->LineFromChar(caret);
-  const std::int32_t first = Btext->LineIndex(line);
-  Edit2->setText(QStringLiteral("行 : %1 / 列 : %2").arg(line + 1).arg(caret - first + 1));
+  Edit2->setText(
+      QStringLiteral("行 : %1 / 列 : %2").arg(line + 1).arg(Btext->CharactersBefore(caret) + 1));
 }
 
 void TFmmein::FormResize() {

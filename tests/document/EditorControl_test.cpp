@@ -1,6 +1,6 @@
 // The editor's reads agree whatever was typed or pasted: the whole text, the line count and
-// each line describe the same lines, and a character that Shift-JIS cannot hold is refused in
-// every read alike.
+// each line describe the same lines, and a character that Shift-JIS cannot hold is refused as
+// it is entered, with a message naming it and where it would have stood.
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -51,8 +51,9 @@ class EditorControlTest : public QObject {
   void readsAgree();
   void shiftEnterMakesAnOrdinaryBreak_data();
   void shiftEnterMakesAnOrdinaryBreak();
-  void unmappableIsRefusedInEveryRead_data();
-  void unmappableIsRefusedInEveryRead();
+  void unmappableIsRefusedOnEntry_data();
+  void unmappableIsRefusedOnEntry();
+  void refusalNamesThePlaceInTheDocument();
   void rangeDeleteAfterShiftEnterKeepsTheLastLine();
 };
 
@@ -115,43 +116,59 @@ void EditorControlTest::shiftEnterMakesAnOrdinaryBreak() {
   QCOMPARE(Bytes(editor.Line(1)), QByteArray("b"));
 }
 
-void EditorControlTest::unmappableIsRefusedInEveryRead_data() {
+void EditorControlTest::unmappableIsRefusedOnEntry_data() {
   QTest::addColumn<TEntry>("how");
   QTest::addColumn<QString>("entered");
   QTest::addColumn<int>("line");    // 1-based, as the message says
   QTest::addColumn<int>("column");
   QTest::addColumn<uint>("codePoint");
-  QTest::newRow("typed euro sign") << TEntry::Typed << QStringLiteral("a€") << 1 << 2 << 0x20ACu;
+  QTest::addColumn<QByteArray>("kept");  // what the entry left in the document
+  QTest::newRow("typed euro sign") << TEntry::Typed << QStringLiteral("a€") << 1 << 2 << 0x20ACu
+                                   << QByteArray("a");
   QTest::newRow("pasted euro on line 2")
-      << TEntry::Pasted << QStringLiteral("ab\ncd€") << 2 << 3 << 0x20ACu;
+      << TEntry::Pasted << QStringLiteral("ab\ncd€") << 2 << 3 << 0x20ACu << QByteArray();
   QTest::newRow("pasted after U+2029")
-      << TEntry::Pasted << QStringLiteral("a\u2029é") << 2 << 1 << 0xE9u;
+      << TEntry::Pasted << QStringLiteral("a\u2029é") << 2 << 1 << 0xE9u << QByteArray();
   QTest::newRow("pasted emoji") << TEntry::Pasted << QStringLiteral("x\U0001F600") << 1 << 2
-                                << 0x1F600u;
+                                << 0x1F600u << QByteArray();
+  QTest::newRow("pasted NUL") << TEntry::Pasted << QStringLiteral("ab") + QChar(0) << 1 << 3
+                              << 0u << QByteArray();
+  QTest::newRow("input method commit")
+      << TEntry::InputMethod << QStringLiteral("x€") << 1 << 2 << 0x20ACu << QByteArray();
 }
 
-void EditorControlTest::unmappableIsRefusedInEveryRead() {
+void EditorControlTest::unmappableIsRefusedOnEntry() {
   QFETCH(TEntry, how);
   QFETCH(QString, entered);
   QFETCH(int, line);
   QFETCH(int, column);
   QFETCH(uint, codePoint);
+  QFETCH(QByteArray, kept);
   TWindowFixture fx;
   TEditorControl& editor = *fx.Form().Btext;
   Enter(editor, how, entered);
-  QCOMPARE(editor.LineCount(), line);
-  for (const bool whole : {true, false}) {
-    try {
-      (void)(whole ? editor.Text() : editor.Line(line - 1));
-      QFAIL("the character was not refused");
-    } catch (const EUnmappableText& e) {
-      QCOMPARE(static_cast<uint>(e.CodePoint), codePoint);
-      if (whole) {
-        QCOMPARE(e.Line, line);
-        QCOMPARE(e.Column, column);
-      }
-    }
-  }
+  QCOMPARE(Bytes(editor.Text()), kept);
+  QCOMPARE(fx.Platform().Messages.size(), 1);
+  const QString number =
+      QStringLiteral("U+") + QString::number(codePoint, 16).toUpper().rightJustified(4, '0');
+  const QString message = fx.Platform().Messages.first().Text;
+  QVERIFY2(message.startsWith(QStringLiteral("%1 行 %2 列の文字").arg(line).arg(column)),
+           qPrintable(message));
+  QVERIFY2(message.contains(number), qPrintable(message));
+}
+
+// A refused character stands where the caret was: the message counts the document's lines and
+// the characters before the caret on its line.
+void EditorControlTest::refusalNamesThePlaceInTheDocument() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("two.txt"), Sjis(QStringLiteral("一行目\r\n表示ab\r\n"))));
+  TEditorControl& editor = *fx.Form().Btext;
+  editor.SetSelStart(editor.LineIndex(1) + 5);  // after 表示a
+  Enter(editor, TEntry::Pasted, QStringLiteral("€"));
+  QCOMPARE(fx.Platform().Messages.size(), 1);
+  QVERIFY2(fx.Platform().Messages.first().Text.startsWith(QStringLiteral("2 行 4 列の文字")),
+           qPrintable(fx.Platform().Messages.first().Text));
+  QCOMPARE(Bytes(editor.Text()), Sjis(QStringLiteral("一行目\r\n表示ab\r\n")));
 }
 
 // The reported fault: after a Shift+Enter a range delete removed the document's last line.

@@ -120,7 +120,7 @@ void UnmeinLoadTest::openThenAppendAddsOneEmptyLine() {
 void UnmeinLoadTest::appendAfterALineWithoutBreak() {
   TWindowFixture fx;
   fx.Trigger("Make");
-  fx.Form().Btext->setPlainText(QStringLiteral("x"));
+  fx.Form().Btext->SetText(std::string("x"));
   fx.ChooseFile(fx.Write(QStringLiteral("y.txt"), "y\r\n"));
   fx.Trigger("Fappend");
   QCOMPARE(fx.Text(), QByteArray("x\r\ny\r\n"));

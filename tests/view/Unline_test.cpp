@@ -127,14 +127,14 @@ void UnlineTest::directJumps_data() {
   QTest::addColumn<int>("rangeStart");  // −1: the range as the load left it
   QTest::addColumn<int>("rangeEnd");
   QTest::addColumn<int>("caret");
-  // "L1\r\nL2\r\n...": line i starts at 3 * i.
+  // "L1\r\nL2\r\n...": line i starts at byte 4 * i.
   QTest::newRow("start of the text") << QByteArray("N53") << Lines(5) << -1 << -1 << 0;
-  QTest::newRow("end of the text: end of its last line") << QByteArray("N54") << Lines(5) << -1 << -1 << 14;
-  QTest::newRow("end of a text without a final break") << QByteArray("N54") << QByteArray("ab\r\ncd") << -1 << -1 << 5;
+  QTest::newRow("end of the text: end of its last line") << QByteArray("N54") << Lines(5) << -1 << -1 << 18;
+  QTest::newRow("end of a text without a final break") << QByteArray("N54") << QByteArray("ab\r\ncd") << -1 << -1 << 6;
   QTest::newRow("first line of the whole range") << QByteArray("N55") << Lines(5) << -1 << -1 << 0;
-  QTest::newRow("start of the whole range's last line") << QByteArray("N56") << Lines(5) << -1 << -1 << 12;
-  QTest::newRow("first line of a set range") << QByteArray("N55") << Lines(5) << 1 << 3 << 3;
-  QTest::newRow("start of a set range's last line") << QByteArray("N56") << Lines(5) << 1 << 3 << 9;
+  QTest::newRow("start of the whole range's last line") << QByteArray("N56") << Lines(5) << -1 << -1 << 16;
+  QTest::newRow("first line of a set range") << QByteArray("N55") << Lines(5) << 1 << 3 << 4;
+  QTest::newRow("start of a set range's last line") << QByteArray("N56") << Lines(5) << 1 << 3 << 12;
 }
 
 void UnlineTest::directJumps() {

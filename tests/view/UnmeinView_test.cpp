@@ -132,10 +132,11 @@ void UnmeinViewTest::caretDisplay_data() {
   QTest::addColumn<int>("anchor");
   QTest::addColumn<int>("caret");
   QTest::addColumn<QString>("shown");
+  // Byte offsets in 表x, CR LF, abcd: the second line starts at 5; columns count characters.
   QTest::newRow("start of the document") << 0 << 0 << "行 : 1 / 列 : 1";
-  QTest::newRow("after a double-byte character") << 1 << 1 << "行 : 1 / 列 : 2";
-  QTest::newRow("second line") << 6 << 6 << "行 : 2 / 列 : 4";  // 表x, break, then abc|d
-  QTest::newRow("selection made right to left shows its left end") << 7 << 5 << "行 : 2 / 列 : 3";
+  QTest::newRow("after a double-byte character") << 2 << 2 << "行 : 1 / 列 : 2";
+  QTest::newRow("second line") << 8 << 8 << "行 : 2 / 列 : 4";  // abc|d
+  QTest::newRow("selection made right to left shows its left end") << 9 << 7 << "行 : 2 / 列 : 3";
 }
 
 void UnmeinViewTest::caretDisplay() {
