@@ -266,6 +266,11 @@ void TSession::Convert(const ConversionRoad::LineRule& rule, const ConversionRoa
   document_.SetLines(out);
 }
 
+// A command that only keeps or drops lines: the lines that stay are not copied.
+void TSession::Filter(const ConversionRoad::LineFilter& keep) {
+  document_.KeepLinesIf(range_.Start, range_.End, keep);
+}
+
 void TSession::Run(const TCommand& command) {
   const TInfo& info = *command.Info;
   switch (info.Action) {
@@ -285,12 +290,17 @@ void TSession::Run(const TCommand& command) {
     }
     case DeleteRange:
       RequireSetRange(command);
-      Convert([](std::string_view, TLightStrings&) {});
+      Filter([](std::string_view) { return false; });
       break;
-    case ReplaceKind:
-      Convert(ReplaceRules::KindRule(info.Code, FieldsOf(info.Code, command.Strings),
-                                     command.Options));
+    case ReplaceKind: {
+      const ReplaceRules::TFields fields = FieldsOf(info.Code, command.Strings);
+      if (const auto keep = ReplaceRules::KindFilter(info.Code, fields, command.Options)) {
+        Filter(keep);
+      } else {
+        Convert(ReplaceRules::KindRule(info.Code, fields, command.Options));
+      }
       break;
+    }
     case StripTags:
       Convert(HTMLfunc::TagRemovalRule(info.Code == 1));
       break;

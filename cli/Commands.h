@@ -93,6 +93,7 @@ class TSession {
 
  private:
   void Convert(const ConversionRoad::LineRule& rule, const ConversionRoad::RangeTail& tail = {});
+  void Filter(const ConversionRoad::LineFilter& keep);
   void ResetRange();
   void FollowLineCount();
   void SetRange(const TCommand& command);

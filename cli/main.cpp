@@ -1,8 +1,10 @@
 // korvane-cli: loads and joins files as the window does, runs a sequence of conversion
 // commands over them, and writes the result as Shift-JIS with CR LF.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -222,6 +224,18 @@ std::vector<DocumentLoad::TSource> Sources(const TOptions& options) {
   return sources;
 }
 
+// The file the output goes to (the -o file, or what standard output writes to), when it
+// exists already.
+std::optional<FileIO::TFileId> OutputFile(const TOptions& options) {
+  struct stat out {};
+  const bool toFile = options.Output && *options.Output != "-";
+  if ((toFile ? ::stat(options.Output->c_str(), &out) : ::fstat(STDOUT_FILENO, &out)) != 0) {
+    return std::nullopt;
+  }
+  return FileIO::TFileId{static_cast<std::uint64_t>(out.st_dev),
+                         static_cast<std::uint64_t>(out.st_ino)};
+}
+
 void Load(const TOptions& options, std::vector<DocumentLoad::TSource> sources,
           TDocumentText& document) {
   DocumentLoad::TLoader loader(options.UseFileName, [](const std::string& message) { Tell(message); });
@@ -274,6 +288,9 @@ int Run(int argc, char** argv) {
   const std::vector<Commands::TCommand> commands = Commands::ParseAll(options.Lines);
   std::vector<DocumentLoad::TSource> sources = Sources(options);
   TDocumentText document;
+  // Input files are mapped rather than read, except one that the output may overwrite while
+  // the document still holds its lines.
+  FileIO::SetMapFilesForReading(true, OutputFile(options));
   Load(options, std::move(sources), document);
   Commands::TSession session(document);
   for (const Commands::TCommand& command : commands) session.Run(command);
@@ -281,10 +298,20 @@ int Run(int argc, char** argv) {
   return 0;
 }
 
+// An input is mapped while it is read; if another program cuts it short meanwhile, touching
+// the lost pages raises SIGBUS. End with the input/output status and a message instead of a
+// crash: an output file is named only once complete, so nothing half-written is left.
+extern "C" void OnInputCutShort(int) {
+  static const char kMessage[] = "korvane-cli: 読み込み中の入力ﾌｧｲﾙが短くなったため、処理を中止しました\n";
+  [[maybe_unused]] const ssize_t ignored = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+  ::_exit(kExitInputOutput);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   FileIO::IgnoreFileSizeSignal();
+  std::signal(SIGBUS, OnInputCutShort);
   // Each command builds a document-sized list while the last one is freed: reuse its pages.
   KeepFreedMemoryForReuse();
   try {

@@ -17,6 +17,9 @@ using LineRule = std::function<void(std::string_view line, TLightStrings& out)>;
 // Appends what a rule still holds once the range's last line has been converted.
 using RangeTail = std::function<void(TLightStrings& out)>;
 
+// Whether a line stays.
+using LineFilter = std::function<bool(std::string_view line)>;
+
 // A run of whole lines, 0-based, both ends inclusive; End < Start is an empty range.
 struct TRange {
   std::int32_t Start = 0;

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 #include "document/Readers.h"
 
@@ -17,31 +16,6 @@ std::string_view UpToFirstNul(std::string_view bytes) {
 }
 
 bool IsBreak(char c) { return c == '\r' || c == '\n'; }
-
-// Whether a byte below 0x0E occurs, eight bytes at a time: exact, and quick to rule out CR, LF
-// and NUL in the usual line that holds none of them.
-bool HoldsByteBelow0E(std::string_view line) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHighs = 0x8080808080808080u;
-  std::uint64_t found = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= line.size(); i += 8) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, line.data() + i, 8);
-    found |= (word - 0x0E * kOnes) & ~word & kHighs;
-  }
-  for (; i < line.size(); ++i) found |= static_cast<unsigned char>(line[i]) < 0x0E;
-  return found != 0;
-}
-
-// A line that the editor would not keep as one line: it holds a line break or ends the text.
-bool SplitsInTheEditor(std::string_view line) {
-  if (!HoldsByteBelow0E(line)) return false;
-  const std::size_t n = line.size();
-  return std::memchr(line.data(), '\n', n) != nullptr ||
-         std::memchr(line.data(), '\r', n) != nullptr ||
-         std::memchr(line.data(), '\0', n) != nullptr;
-}
 
 }  // namespace
 
@@ -88,8 +62,9 @@ void TDocumentText::SetText(std::string&& bytes) {
 }
 
 void TDocumentText::SetLines(std::unique_ptr<TLightStrings>& lines) {
-  for (std::int32_t i = 0; i < lines->Count(); ++i) {
-    if (SplitsInTheEditor(lines->View(i))) {
+  // A line holding a line break or a NUL is not kept as one line by the editor.
+  for (std::int32_t i = 0; i < lines->Count() && !lines->AllLinesPlain(); ++i) {
+    if (TLightStrings::HoldsBreakOrNul(lines->View(i))) {
       SetText(lines->GetText());
       lines->Clear();
       return;
@@ -123,6 +98,18 @@ void TDocumentText::AppendLines(std::string_view bytes) {
   TLightStrings more;
   more.SetText(std::move(added));
   for (std::int32_t i = 0; i < more.Count(); ++i) lines_->Add(more.View(i));
+}
+
+void TDocumentText::KeepLinesIf(std::int32_t first, std::int32_t last,
+                                const std::function<bool(std::string_view)>& keep) {
+  const std::int32_t count = lines_->Count();
+  lines_->KeepLinesIf(first, std::min(last, count - 1), keep);
+  // Lines past the last read as "": before the range they stay, in it they are kept or not.
+  for (std::int32_t i = count; i <= std::max(last, first - 1); ++i) {
+    if (i < first || keep({})) lines_->Add({});
+  }
+  // Lines of the document hold no line break: SetLines would take them over as they are.
+  finalBreak_ = lines_->Count() > 0;
 }
 
 void TDocumentText::Clear() {

@@ -55,6 +55,12 @@ class TDocumentText final : public DocumentLoad::TTextTarget {
   void SetLines(std::unique_ptr<TLightStrings>& lines) override;
   void AppendLines(std::string_view bytes) override;
   void Clear() override;
+  // Drops those of the lines first .. last (0-based, both ends inclusive) that keep refuses,
+  // without copying the others: the same as SetLines of a list holding the lines before
+  // first, the lines of first .. last that keep accepts, and the lines after last, where a
+  // line past the document's last reads as "".
+  void KeepLinesIf(std::int32_t first, std::int32_t last,
+                   const std::function<bool(std::string_view)>& keep);
 
   // Hands Text() to sink in pieces of about a megabyte, so that a large document is written
   // without a second copy of it in memory.

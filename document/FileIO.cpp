@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,11 @@ constexpr std::size_t kNameBytesKept = 200;
 
 std::mutex backupFolderLock;
 std::string backupFolderSetting;
+std::mutex mappingLock;
+bool mapFilesForReading = false;
+std::optional<TFileId> fileNeverMapped;
+// Smaller files are read: for them a mapping's set-up and removal cost more than the copy.
+constexpr std::int64_t kSmallestMappedFile = 1 << 20;
 
 std::string BackupFolder() {
   {
@@ -327,10 +333,47 @@ std::string ReadAll(TInputFile& file) {
   return bytes;
 }
 
+void SetMapFilesForReading(bool on, std::optional<TFileId> except) {
+  const std::lock_guard<std::mutex> lock(mappingLock);
+  mapFilesForReading = on;
+  fileNeverMapped = except;
+}
+
+namespace {
+
+bool MayMap(const TInputFile& file) {
+  const std::lock_guard<std::mutex> lock(mappingLock);
+  return mapFilesForReading && file.Id() != fileNeverMapped;
+}
+
+}  // namespace
+
+TContent ReadContent(TInputFile& file) {
+  const auto size = static_cast<std::size_t>(file.Size());
+  if (file.Size() >= kSmallestMappedFile && MayMap(file) && ::lseek(file.fd_, 0, SEEK_CUR) == 0) {
+    void* const at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.fd_, 0);
+    struct stat now {};
+    // A file that changed its size since it was opened is read instead, as ReadAll reads it.
+    if (at != MAP_FAILED && ::fstat(file.fd_, &now) == 0 &&
+        static_cast<std::size_t>(now.st_size) == size &&
+        ::lseek(file.fd_, static_cast<off_t>(size), SEEK_SET) >= 0) {
+      std::shared_ptr<const void> owner(at, [size](const void* p) {
+        ::munmap(const_cast<void*>(p), size);
+      });
+      return {std::move(owner), {static_cast<const char*>(at), size}};
+    }
+    if (at != MAP_FAILED) ::munmap(at, size);
+  }
+  auto bytes = std::make_shared<std::string>(ReadAll(file));
+  const std::string_view view(*bytes);
+  return {std::move(bytes), view};
+}
+
 TInputFile::TInputFile(const std::string& path) {
   struct stat info {};
   fd_ = OpenForReading(path, info);
   size_ = static_cast<std::int64_t>(info.st_size);
+  id_ = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
 TInputFile::~TInputFile() {

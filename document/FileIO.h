@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,19 @@ void IgnoreFileSizeSignal();
 // given as a file fails with EISDIR) and ENotRegularFile for a named pipe, socket or device.
 [[nodiscard]] std::string ReadWholeFile(const std::string& path);
 
+// A file as the file system knows it, whatever name it was reached by.
+struct TFileId {
+  std::uint64_t Device = 0;
+  std::uint64_t Inode = 0;
+  friend bool operator==(const TFileId&, const TFileId&) = default;
+};
+
+// Bytes that stay valid as long as Owner lives.
+struct TContent {
+  std::shared_ptr<const void> Owner;
+  std::string_view Bytes;
+};
+
 // A regular file opened for reading, closed on every path. Opening never blocks: a named pipe,
 // a socket or a device is refused before anything is read from it.
 class TInputFile {
@@ -34,16 +49,32 @@ class TInputFile {
   TInputFile& operator=(const TInputFile&) = delete;
 
   [[nodiscard]] std::int64_t Size() const { return size_; }
+  [[nodiscard]] TFileId Id() const { return id_; }
   // Reads up to count bytes; 0 at the end of the file. Throws EInOutError on a read error.
   std::size_t Read(char* buffer, std::size_t count);
 
  private:
+  friend TContent ReadContent(TInputFile& file);
+
   int fd_ = -1;
   std::int64_t size_ = 0;
+  TFileId id_;
 };
 
 // The rest of an open file, read to its end. Throws EInOutError on a read error.
 [[nodiscard]] std::string ReadAll(TInputFile& file);
+
+// Lets ReadContent map files into memory instead of reading them (off unless set; applies to
+// the whole process), except the file `except`. A mapped file costs neither a copy nor memory
+// of its own, but it must not change while its content is in use: bytes written into it show
+// through, and cutting it short ends the process with SIGBUS. So only a short run should turn
+// it on, with the file it writes to, if that exists already, as the exception.
+void SetMapFilesForReading(bool on, std::optional<TFileId> except = std::nullopt);
+
+// The rest of an open file, as ReadAll reads it; when SetMapFilesForReading allows it and
+// nothing has been read from the file yet, its whole content mapped read-only instead. Throws
+// EInOutError on a read error.
+[[nodiscard]] TContent ReadContent(TInputFile& file);
 
 // Writes a file in place of `path` without ever leaving it half written.
 //

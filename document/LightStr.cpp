@@ -2,7 +2,12 @@
 #include "document/LightStr.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "document/Failures.h"
 #include "document/FileIO.h"
@@ -12,8 +17,10 @@ namespace {
 constexpr char kCR = '\r';
 constexpr char kLF = '\n';
 constexpr char kEndOfFileByte = '\x1A';
-// Loads reserve one slot per this many bytes before reading, then trim to what was read.
+// Loads reserve slots for the lines they expect, then trim to what was split: one slot per this
+// many bytes for a small text, or as many as the first kSampledBytes of a larger one predict.
 constexpr std::uint64_t kBytesPerLineEstimate = 28;
+constexpr std::size_t kSampledBytes = 1 << 16;
 constexpr std::size_t kWriteBufferSize = 1 << 16;
 // Blocks for lines added one by one start small and double up to this size.
 constexpr std::size_t kFirstBlockSize = 4096;
@@ -49,13 +56,60 @@ class TNextByte {
   bool valid_ = false;
 };
 
+bool IsBreakOrNul(char c) { return c == kCR || c == kLF || c == '\0'; }
+
+// The position of the first CR, LF or NUL at or after `from`, or npos.
+std::size_t FindBreakOrNul(std::string_view text, std::size_t from) noexcept {
+#if defined(__SSE2__)
+  // Thirty-two bytes at a time, then sixteen; a last part shorter than that is looked at in
+  // the last sixteen.
+  if (text.size() >= 16) {
+    const auto hits = [&text](std::size_t at) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+      const __m128i hit =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(kCR)),
+                                    _mm_cmpeq_epi8(v, _mm_set1_epi8(kLF))),
+                       _mm_cmpeq_epi8(v, _mm_setzero_si128()));
+      return static_cast<std::uint32_t>(_mm_movemask_epi8(hit));
+    };
+    const auto at = [](std::size_t start, std::uint32_t found) {
+      return found != 0 ? start + std::countr_zero(found) : std::string_view::npos;
+    };
+    for (; from + 32 <= text.size(); from += 32) {
+      if (const std::uint32_t found = hits(from) | hits(from + 16) << 16; found != 0) {
+        return at(from, found);
+      }
+    }
+    if (from + 16 <= text.size()) {
+      if (const std::uint32_t found = hits(from); found != 0) return at(from, found);
+      from += 16;
+    }
+    if (from == text.size()) return std::string_view::npos;
+    const std::size_t last = text.size() - 16;
+    return at(from, hits(last) >> (from - last));
+  }
+#endif
+  for (; from < text.size(); ++from) {
+    if (IsBreakOrNul(text[from])) return from;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 TLightStrings::~TLightStrings() { Clear(); }
 
-std::int32_t TLightStrings::Add(std::string_view line) { return AddView(Store(line)); }
+bool TLightStrings::HoldsBreakOrNul(std::string_view line) noexcept {
+  return FindBreakOrNul(line, 0) != std::string_view::npos;
+}
+
+std::int32_t TLightStrings::Add(std::string_view line) {
+  allPlain_ = allPlain_ && !HoldsBreakOrNul(line);
+  return AddView(Store(line));
+}
 
 std::int32_t TLightStrings::Add(std::string_view first, std::string_view second) {
+  allPlain_ = allPlain_ && !HoldsBreakOrNul(first) && !HoldsBreakOrNul(second);
   return AddView(Store(first, second));
 }
 
@@ -70,15 +124,25 @@ std::int32_t TLightStrings::AddView(std::string_view stored) {
   return Count() - 1;
 }
 
+void TLightStrings::KeepLinesIf(std::int32_t first, std::int32_t last,
+                                const std::function<bool(std::string_view)>& keep) {
+  if (last < first) return;
+  if (first < 0 || last >= Count()) Error();
+  const auto begin = lines_.begin() + first;
+  const auto end = lines_.begin() + last + 1;
+  lines_.erase(std::remove_if(begin, end, [&keep](std::string_view line) { return !keep(line); }),
+               end);
+}
+
 std::string_view TLightStrings::Store(std::string_view bytes, std::string_view more) {
   const std::size_t size = bytes.size() + more.size();
   if (size == 0) return {};
-  std::string* block = blocks_.empty() ? nullptr : blocks_.back().get();
+  std::string* block = storeBlock_;
   if (block == nullptr || block->capacity() - block->size() < size) {
     nextBlockSize_ = std::clamp(nextBlockSize_ * 2, kFirstBlockSize, kLargestBlockSize);
-    auto fresh = std::make_unique<std::string>();
+    auto fresh = std::make_shared<std::string>();
     fresh->reserve(std::max(nextBlockSize_, size));
-    block = fresh.get();
+    block = storeBlock_ = fresh.get();
     blocks_.push_back(std::move(fresh));
   }
   // Appending within a block's capacity never moves it, so the views into it stay valid.
@@ -88,24 +152,23 @@ std::string_view TLightStrings::Store(std::string_view bytes, std::string_view m
 }
 
 std::string_view TLightStrings::Adopt(std::string&& bytes) {
-  blocks_.push_back(std::make_unique<std::string>(std::move(bytes)));
-  return *blocks_.back();
+  auto block = std::make_shared<std::string>(std::move(bytes));
+  const std::string_view text(*block);
+  blocks_.push_back(std::move(block));
+  return text;
 }
 
 void TLightStrings::Clear() {
-  if (capacity_ == 0) return;
+  if (capacity_ == 0 && blocks_.empty()) return;
   std::vector<std::string_view>().swap(lines_);
   blocks_.clear();
+  storeBlock_ = nullptr;
   nextBlockSize_ = 0;
   capacity_ = 0;
+  allPlain_ = true;
 }
 
 std::string TLightStrings::Get(std::int32_t index) const { return std::string(View(index)); }
-
-std::string_view TLightStrings::View(std::int32_t index) const {
-  if (index < 0 || index >= Count()) Error();
-  return lines_[static_cast<std::size_t>(index)];
-}
 
 std::string TLightStrings::GetText() const {
   std::size_t total = 0;
@@ -123,7 +186,7 @@ void TLightStrings::SetText(std::string_view text) { SetText(std::string(text));
 
 void TLightStrings::SetText(std::string&& text) {
   Clear();
-  ReserveForBytes(text.size());
+  ReserveForText(text);
   SplitText(std::move(text));
   TrimCapacity();
 }
@@ -158,7 +221,9 @@ void TLightStrings::SetCapacity(std::int32_t n) {
   if (n == 0) {
     std::vector<std::string_view>().swap(lines_);
     blocks_.clear();
+    storeBlock_ = nullptr;
     nextBlockSize_ = 0;
+    allPlain_ = true;
   } else if (static_cast<std::size_t>(n) > lines_.capacity()) {
     lines_.reserve(static_cast<std::size_t>(n));
   } else if (n == Count()) {
@@ -202,30 +267,23 @@ void TLightStrings::LoadFromFile(const std::string& path) {
   Clear();
   stoppedAtLine_ = -1;
   FileIO::TInputFile file(path);
-  ReserveForBytes(static_cast<std::uint64_t>(file.Size()));
-  std::string bytes;
-  try {
-    bytes = FileIO::ReadAll(file);
-  } catch (const EInOutError&) {
-    SplitFileBytes(std::move(bytes), false);  // keep the lines read before the failure
-    throw;
-  }
-  SplitFileBytes(std::move(bytes), true);
+  FileIO::TContent content = FileIO::ReadContent(file);
+  ReserveForText(content.Bytes);
+  blocks_.push_back(std::move(content.Owner));
+  SplitFileBytes(content.Bytes);
   TrimCapacity();
 }
 
 void TLightStrings::LoadFromBytes(std::string&& bytes) {
   Clear();
   stoppedAtLine_ = -1;
-  ReserveForBytes(bytes.size());
-  SplitFileBytes(std::move(bytes), true);
+  ReserveForText(bytes);
+  SplitFileBytes(Adopt(std::move(bytes)));
   TrimCapacity();
 }
 
 // Only CR and CR LF end lines; a lone LF and NUL stay inside; the first 0x1A ends the input.
-// An incomplete read keeps only the lines whose CR was read.
-void TLightStrings::SplitFileBytes(std::string&& bytes, bool complete) {
-  std::string_view text = Adopt(std::move(bytes));
+void TLightStrings::SplitFileBytes(std::string_view text) {
   const std::size_t eof = text.find(kEndOfFileByte);
   const bool bytesLeftUnread = eof != std::string_view::npos && eof + 1 < text.size();
   if (eof != std::string_view::npos) text = text.substr(0, eof);
@@ -233,8 +291,13 @@ void TLightStrings::SplitFileBytes(std::string&& bytes, bool complete) {
   std::int32_t linesEndedByCR = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    const std::size_t cr = nextCR.From(pos);
-    if (cr == text.size() && !complete) break;
+    // Until an LF or a NUL turns up, one scan finds a line's end and looks for them too.
+    std::size_t cr = text.size();
+    if (allPlain_) {
+      cr = std::min(FindBreakOrNul(text, pos), text.size());
+      if (cr < text.size() && text[cr] != kCR) allPlain_ = false;
+    }
+    if (!allPlain_) cr = nextCR.From(pos);
     AddView(text.substr(pos, cr - pos));
     if (cr < text.size()) ++linesEndedByCR;
     pos = cr + 1;
@@ -284,10 +347,26 @@ std::int32_t TLightStrings::IndexOf(std::string_view s) const {
   return found == lines_.end() ? -1 : static_cast<std::int32_t>(found - lines_.begin());
 }
 
-void TLightStrings::ReserveForBytes(std::uint64_t byteCount) {
-  const std::uint64_t estimate = byteCount / kBytesPerLineEstimate;
-  if (estimate > static_cast<std::uint64_t>(kMaxListSize)) Error();
-  SetCapacity(static_cast<std::int32_t>(estimate));
+void TLightStrings::ReserveForText(std::string_view text) {
+  constexpr auto kMax = static_cast<std::uint64_t>(kMaxListSize);
+  if (text.size() <= kSampledBytes) {
+    SetCapacity(static_cast<std::int32_t>(text.size() / kBytesPerLineEstimate));
+    return;
+  }
+  // The sample's lines for every sample's worth of bytes, and a fifth more, so that a text of
+  // like lines is split without the list growing or being copied when it is trimmed.
+  const std::string_view sample = text.substr(0, kSampledBytes);
+  const auto breaks = std::max(std::ranges::count(sample, kCR), std::ranges::count(sample, kLF));
+  const std::uint64_t estimate =
+      static_cast<std::uint64_t>(breaks + 1) * (text.size() / kSampledBytes + 1);
+  if (estimate > kMax) Error();
+  SetCapacity(static_cast<std::int32_t>(std::min(estimate + estimate / 5, kMax)));
 }
 
-void TLightStrings::TrimCapacity() { SetCapacity(Count()); }
+void TLightStrings::TrimCapacity() {
+  if (Count() > 0 && lines_.capacity() - lines_.size() <= lines_.size() / 4) {
+    capacity_ = Count();  // too few spare slots to be worth copying the list to free them
+    return;
+  }
+  SetCapacity(Count());
+}

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,6 +34,11 @@ class TLightStrings {
   std::int32_t Add(std::string_view line);
   // Appends first followed by second as one line, without building it elsewhere first.
   std::int32_t Add(std::string_view first, std::string_view second);
+  // Removes those of the lines first .. last (0-based, both ends inclusive; none when
+  // last < first) that keep refuses; the others stay in order, their bytes not copied.
+  // Capacity stays. EListError when first or last is outside the list.
+  void KeepLinesIf(std::int32_t first, std::int32_t last,
+                   const std::function<bool(std::string_view)>& keep);
 
   // Removes every line and releases the slots: Count and Capacity become 0.
   void Clear();
@@ -40,7 +46,10 @@ class TLightStrings {
   // A copy of line `index`; EListError when index is outside 0 .. Count − 1.
   [[nodiscard]] std::string Get(std::int32_t index) const;
   // The same line without a copy, valid until the list is cleared or reloaded; same failure.
-  [[nodiscard]] std::string_view View(std::int32_t index) const;
+  [[nodiscard]] std::string_view View(std::int32_t index) const {
+    if (index < 0 || index >= Count()) Error();
+    return lines_[static_cast<std::size_t>(index)];
+  }
 
   // Every line followed by CR LF, the last one too; an empty list gives "".
   [[nodiscard]] virtual std::string GetText() const;
@@ -67,7 +76,7 @@ class TLightStrings {
   // Replaces the content with the lines of a file: CR and CR LF end lines, a lone LF stays
   // inside its line, NUL stays, and the first 0x1A byte ends the input. A final line break adds
   // no line; an empty file gives an empty list. Capacity equals Count afterwards. Throws
-  // EInOutError when the file cannot be opened or read; the lines read before a read error stay.
+  // EInOutError when the file cannot be opened or read; the list is empty then.
   virtual void LoadFromFile(const std::string& path);
   // LoadFromFile on bytes already read (standard input, for one): the same lines, the same
   // StoppedAtLine.
@@ -83,22 +92,33 @@ class TLightStrings {
   // The index of the first line equal to s byte for byte, or −1.
   [[nodiscard]] virtual std::int32_t IndexOf(std::string_view s) const;
 
+  // False when a line may hold CR, LF or NUL; true when none does, so that the lines are
+  // exactly the lines of their joined text (SetText(GetText()) gives them back). Lines removed
+  // by SetCount or SetCapacity are not looked at again: the answer may stay false.
+  [[nodiscard]] bool AllLinesPlain() const { return allPlain_; }
+  // Whether line holds CR, LF or NUL.
+  [[nodiscard]] static bool HoldsBreakOrNul(std::string_view line) noexcept;
+
   // After LoadFromFile: the 0-based line at which a 0x1A byte ended the input while more bytes
   // followed it in the file (those bytes were not loaded); −1 when nothing was left unread.
   [[nodiscard]] std::int32_t StoppedAtLine() const { return stoppedAtLine_; }
 
  private:
-  void ReserveForBytes(std::uint64_t byteCount);
+  void ReserveForText(std::string_view text);
   void TrimCapacity();
   void SplitText(std::string&& text);
-  void SplitFileBytes(std::string&& bytes, bool complete);
+  void SplitFileBytes(std::string_view text);
   std::int32_t AddView(std::string_view stored);
   std::string_view Store(std::string_view bytes, std::string_view more = {});
   std::string_view Adopt(std::string&& bytes);
 
   std::vector<std::string_view> lines_;  // size() is Count; views into blocks_
-  std::vector<std::unique_ptr<std::string>> blocks_;  // never reallocated once lines point in
+  // Every block a line may point into: strings (never reallocated once lines point in) and
+  // mapped files.
+  std::vector<std::shared_ptr<const void>> blocks_;
+  std::string* storeBlock_ = nullptr;  // this list's own block that Store appends to
   std::size_t nextBlockSize_ = 0;
   std::int32_t capacity_ = 0;       // slots allocated for lines, Count .. Capacity − 1 empty
   std::int32_t stoppedAtLine_ = -1;
+  bool allPlain_ = true;  // see AllLinesPlain
 };

@@ -120,7 +120,7 @@ void ReadShortcutFile(const std::string& path, std::string_view fileName, bool u
 
 TNulCut FindNulCut(const TLightStrings& lines) {
   TNulCut cut;
-  for (std::int32_t i = 0; i < lines.Count(); ++i) {
+  for (std::int32_t i = 0; i < lines.Count() && !lines.AllLinesPlain(); ++i) {
     const std::string_view line = lines.View(i);
     const std::size_t nul = line.find('\0');
     if (nul == std::string_view::npos) continue;

@@ -3,7 +3,13 @@
 // no more than the bytes it scans up to its match.
 #include "document/ShiftJis.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace ShiftJis {
 
@@ -15,13 +21,11 @@ constexpr unsigned char Upper(unsigned char b) noexcept {
   return (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - ('a' - 'A')) : b;
 }
 
-// Whether `mark` matches S at `pos`, a character boundary. With ignoreCase the bytes are compared
+// Whether `mark` matches S at `pos`, a character boundary, ignoring case: the bytes are compared
 // upper-cased, except a second byte, which is compared as it is. Upper-casing never turns a byte
 // into or out of a lead byte, so once the bytes so far agree, text and mark agree on which of
 // the next bytes is a second byte, and one parse serves both.
-bool MatchesAt(std::string_view s, std::size_t pos, std::string_view mark,
-               bool ignoreCase) noexcept {
-  if (!ignoreCase) return std::memcmp(s.data() + pos, mark.data(), mark.size()) == 0;
+bool MatchesIgnoringCaseAt(std::string_view s, std::size_t pos, std::string_view mark) noexcept {
   bool secondByte = false;
   for (std::size_t k = 0; k < mark.size(); ++k) {
     const unsigned char t = Byte(s[pos + k]);
@@ -37,10 +41,50 @@ bool MatchesAt(std::string_view s, std::size_t pos, std::string_view mark,
   return true;
 }
 
-// Position of the next byte at or after `from` that can start a match of `mark`, judged by its
-// first byte alone (a candidate is always taken as a character's first byte).
+// Position of the first occurrence of mark (two bytes or more) in S at or after `from`, on a
+// character boundary or not; npos when there is none. Thirty-two positions at a time are
+// screened by the mark's first and last bytes, and only where both agree are the bytes between
+// compared.
+std::size_t FindBytes(std::string_view s, std::size_t from, std::string_view mark) noexcept {
+  const std::size_t k = mark.size() - 1;
+#if defined(__SSE2__)
+  const __m128i first = _mm_set1_epi8(mark[0]);
+  const __m128i last = _mm_set1_epi8(mark[k]);
+  // Bit i: S[at + i] and S[at + i + k] are the mark's first and last bytes.
+  const auto screen = [&](std::size_t at) {
+    const char* p = s.data() + at;
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(
+        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), first),
+        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)), last))));
+  };
+  const auto firstMatch = [&](std::size_t at, std::uint32_t candidates) {
+    for (; candidates != 0; candidates &= candidates - 1) {
+      const std::size_t i = at + static_cast<std::size_t>(std::countr_zero(candidates));
+      if (s[i + 1] == mark[1] && std::memcmp(s.data() + i + 1, mark.data() + 1, k - 1) == 0) {
+        return i;
+      }
+    }
+    return npos;
+  };
+  for (; from + k + 32 <= s.size(); from += 32) {
+    const std::size_t i = firstMatch(from, screen(from) | screen(from + 16) << 16);
+    if (i != npos) return i;
+  }
+  if (from + k + 16 <= s.size()) {
+    const std::size_t i = firstMatch(from, screen(from));
+    if (i != npos) return i;
+    from += 16;
+  }
+#endif
+  return s.find(mark, from);
+}
+
+// Position of the next byte at or after `from` that can start a match of `mark`: where all its
+// bytes are when case matters, otherwise judged by its first byte alone (a candidate is always
+// taken as a character's first byte).
 std::size_t NextCandidate(std::string_view s, std::size_t from, std::size_t last,
                           std::string_view mark, bool ignoreCase) noexcept {
+  if (!ignoreCase && mark.size() > 1) return FindBytes(s, from, mark);
   const unsigned char first = Byte(mark[0]);
   const unsigned char upper = Upper(first);
   if (!ignoreCase || upper < 'A' || upper > 'Z') {
@@ -89,7 +133,7 @@ std::size_t FindMark(std::string_view s, std::string_view mark, bool ignoreCase)
     std::size_t runStart = pos;
     while (runStart > known && IsLeadByte(Byte(s[runStart - 1]))) --runStart;
     if ((pos - runStart) % 2 == 0) {
-      if (MatchesAt(s, pos, mark, ignoreCase)) return pos;
+      if (!ignoreCase || MatchesIgnoringCaseAt(s, pos, mark)) return pos;
       known = pos;
     } else {
       known = pos + 1;  // pos is a second byte, so the next byte starts a character

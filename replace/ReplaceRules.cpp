@@ -196,15 +196,19 @@ ConversionRoad::LineRule KindRule(int kind, const TFields& f, const TOptions& o)
     };
   }
 
+  return [keep = KindFilter(kind, f, o)](std::string_view line, TLightStrings& out) {
+    if (keep(line)) out.Add(line);
+  };
+}
+
+ConversionRoad::LineFilter KindFilter(int kind, const TFields& f, const TOptions& o) {
+  if (kind != 150 && kind != 160) return {};
   // 150 drops the lines that hold a string, 160 keeps only those.
   const bool keepWhenFound = kind == 160;
+  const bool dropEmpty = o.DropEmptyLines;
   auto search = std::make_shared<TAnyOfThree>(f, IgnoreCaseOf(o));
-  return [search, dropEmpty, keepWhenFound](std::string_view line, TLightStrings& out) {
-    if (line.empty()) {
-      if (!dropEmpty) out.Add(line);
-      return;
-    }
-    if (search->In(line) == keepWhenFound) out.Add(line);
+  return [search, dropEmpty, keepWhenFound](std::string_view line) {
+    return line.empty() ? !dropEmpty : search->In(line) == keepWhenFound;
   };
 }
 

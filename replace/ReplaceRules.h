@@ -70,6 +70,10 @@ struct TOptions {
 // Throws std::invalid_argument for a kind that IsKind rejects.
 [[nodiscard]] ConversionRoad::LineRule KindRule(int kind, const TFields& f, const TOptions& o);
 
+// Kinds 150 and 160, which keep or drop lines and never change one, as a filter: true for the
+// lines that KindRule appends. Empty for every other kind.
+[[nodiscard]] ConversionRoad::LineFilter KindFilter(int kind, const TFields& f, const TOptions& o);
+
 // The whole run over a document: lines before the range, the rule over Start..End, lines after
 // (ConversionRoad::Run). An empty range (End < Start) converts nothing.
 // Throws std::invalid_argument for a kind that IsKind rejects; out is then left as it was.

@@ -122,6 +122,41 @@ TEST(CliLoad, FilesAreJoinedAsTheWindowJoinsThem) {
   }
 }
 
+// Files large enough to be mapped rather than read give the same document as small ones.
+TEST(CliLoad, LargeFilesAsSmallOnes) {
+  const std::string big(3 << 20, 'x');
+  struct Row {
+    const char* name;
+    std::vector<TFile> files;
+    std::vector<std::string> args;
+    std::string want;
+  };
+  const Row rows[] = {
+      {"Open: LF and CR lone breaks, CR LF one", {{"big.txt", big + "\ra\nb\r\nc"}}, {"big.txt"},
+       big + "\r\na\r\nb\r\nc\r\n"},
+      {"Open: the text ends at a NUL", {{"big.txt", big + "\r\na\0b\r\nc\r\n"s}}, {"big.txt"},
+       big + "\r\na"},
+      {"Open: 0x1A ends the file", {{"big.txt", big + "\r\na\x1A" "b\r\n"}}, {"big.txt"},
+       big + "\r\na\r\n"},
+      {"Open and Append", {{"big.txt", big}, {"e.txt", "e"}}, {"big.txt", "e.txt"},
+       big + "\r\ne\r\n\r\n"},
+      {"Append", {{"e.txt", "e"}, {"big.txt", big}}, {"e.txt", "big.txt"},
+       "e\r\n" + big + "\r\n\r\n"},
+      {"--drop", {{"big.txt", big + "\r\n"}, {"e.txt", "e\r\n"}}, {"--drop", "big.txt", "e.txt"},
+       big + "\r\n\r\ne\r\n\r\n"},
+      {"lines kept in place", {{"big.txt", "a\r\n" + big + "\r\nab\r\nb\r\n"}},
+       {"big.txt", "-e", "delete-lines-with a"}, big + "\r\nb\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TTempDir dir;
+    for (const TFile& file : row.files) dir.Write(file.name, file.bytes);
+    const TResult result = RunCli(dir, row.args);
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_TRUE(result.Out == row.want) << result.Out.size() << " bytes";
+  }
+}
+
 TEST(CliLoad, TextNotLoadedIsToldOnStandardError) {
   struct Row { const char* name; std::string bytes; std::string want; std::string told; };
   const Row rows[] = {
@@ -350,6 +385,32 @@ TEST(CliOutput, WrittenAtomicallyAndOnlyAfterEverythingSucceeded) {
   EXPECT_EQ(readOnly.Status, kInputOutput);
   EXPECT_EQ(readOnly.Err, "korvane-cli: ﾌｧｲﾙ " + out + " を作成できません\n読み取り専用のﾌｧｲﾙです\n");
   EXPECT_EQ(TTempDir::Read(out), "a!\r\nb!\r\n");
+}
+
+// An output that is the input under another name is written in place (a hard link), piece by
+// piece: what the document still needs of the input must not be read from the file meanwhile.
+TEST(CliOutput, AnInputWrittenInPlaceUnderAnotherName) {
+  TTempDir dir;
+  std::string text;
+  std::string want;
+  for (int i = 0; want.size() < (4 << 20); ++i) {
+    const std::string line = "line " + std::to_string(i);
+    text += line + "\r";  // every line grows by the LF it gets
+    want += line + "\r\n";
+  }
+  const std::string in = dir.Write("in.txt", text);
+  const std::string link = dir.File("link.txt");
+  std::filesystem::create_hard_link(in, link);
+  for (const std::vector<std::string>& commands :
+       {std::vector<std::string>{}, {"-e", "delete-lines-with 表"}}) {
+    SCOPED_TRACE(commands.size());
+    dir.Write("in.txt", text);
+    std::vector<std::string> args = {in, "-o", link};
+    args.insert(args.end(), commands.begin(), commands.end());
+    const TResult result = RunCli(dir, args);
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_TRUE(TTempDir::Read(in) == want);
+  }
 }
 
 // The README's examples on the shipped samples: the recipes still parse and do their job.

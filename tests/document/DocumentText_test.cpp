@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "convert/ConversionRoad.h"
 #include "tests/support/LineLists.h"
 #include "tests/support/TempDir.h"
 
@@ -103,6 +105,43 @@ TEST(DocumentText, SetLinesIsSetTextOfTheJoinedLines) {
     document.SetLines(lines);
     ExpectSameDocument(document, DocumentOf(joined));
     EXPECT_EQ(lines->Count(), 0);
+  }
+}
+
+// Keeping some lines in place gives what the conversion road and SetLines give with a rule that
+// appends the lines it keeps: also for a range past the last line, an empty range and an empty
+// document.
+TEST(DocumentText, KeepLinesIfIsSetLinesOfTheKeptLines) {
+  const std::function<bool(std::string_view)> keeps[] = {
+      [](std::string_view line) { return line.find('a') != std::string_view::npos; },
+      [](std::string_view line) { return line.empty(); },
+      [](std::string_view) { return false; },
+      [](std::string_view) { return true; },
+  };
+  std::mt19937 random(1208);
+  for (int round = 0; round < 400; ++round) {
+    std::string text;
+    const int count = static_cast<int>(random() % 6);
+    for (int i = 0; i < count; ++i) {
+      for (unsigned n = random() % 3; n > 0; --n) text += "ab"[random() % 2];
+      text += "\r\n";
+    }
+    const std::int32_t first = static_cast<std::int32_t>(random() % 4);
+    const std::int32_t last = static_cast<std::int32_t>(random() % 6) - 1;
+    const auto& keep = keeps[round % std::size(keeps)];
+    SCOPED_TRACE(testing::PrintToString(text) + " " + std::to_string(first) + ".." +
+                 std::to_string(last) + " keep " + std::to_string(round % std::size(keeps)));
+    TDocumentText document = DocumentOf(text);
+    auto converted = std::make_unique<TLightStrings>();
+    ConversionRoad::Run(document.Lines(), document.LineCount(), {first, last},
+                        [&keep](std::string_view line, TLightStrings& out) {
+                          if (keep(line)) out.Add(line);
+                        },
+                        *converted);
+    TDocumentText want = DocumentOf(text);
+    want.SetLines(converted);
+    document.KeepLinesIf(first, last, keep);
+    ExpectSameDocument(document, want);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "document/Failures.h"
 #include "document/LightStr.h"
 #include "document/Readers.h"
+#include "tests/support/MappedReads.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -50,6 +51,32 @@ TEST(FileIORead, WholeFileWithEveryByte) {
   for (int i = 0; i < 70000; ++i) bytes += static_cast<char>(i % 256);
   EXPECT_EQ(FileIO::ReadWholeFile(dir.Write("all.bin", bytes)), bytes);
   EXPECT_EQ(FileIO::ReadWholeFile(dir.Write("empty", "")), "");
+}
+
+// The rest of a file, whether it is mapped or read, and also when part of it was read before.
+TEST(FileIORead, ContentIsTheRestOfTheFileMappedOrRead) {
+  TTempDir dir;
+  std::string bytes;
+  for (int i = 0; i < (1 << 20) + 70000; ++i) bytes += static_cast<char>(i * 7 % 256);
+  struct Row { const char* name; std::string bytes; bool mapped; std::size_t readFirst; };
+  const Row rows[] = {
+      {"large, read", bytes, false, 0},
+      {"large, mapped", bytes, true, 0},
+      {"large, mapped, after a read", bytes, true, 10},
+      {"small, mapped", bytes.substr(0, 5000), true, 0},
+      {"empty, mapped", "", true, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const TMappedReads mapped(row.mapped);
+    FileIO::TInputFile file(dir.Write("in.bin", row.bytes));
+    std::string first(row.readFirst, '\0');
+    ASSERT_EQ(file.Read(first.data(), first.size()), row.readFirst);
+    const FileIO::TContent content = FileIO::ReadContent(file);
+    EXPECT_TRUE(content.Bytes == std::string_view(row.bytes).substr(row.readFirst));
+    char more = 0;
+    EXPECT_EQ(file.Read(&more, 1), 0u);  // nothing is left to read
+  }
 }
 
 // Leaves a Unix socket file at path; the socket itself is closed, the name stays.

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "document/Failures.h"
+#include "tests/support/MappedReads.h"
 #include "tests/support/TempDir.h"
 
 #include "tests/support/LineLists.h"
@@ -18,6 +20,14 @@ const char* const kIndexMessage = "インデックスがリストの範囲を超
 void Fill(TLightStrings& list, const Lines& lines) {
   list.Clear();
   for (const std::string& line : lines) list.Add(line);
+}
+
+bool AnyHoldsBreakOrNul(const Lines& lines) {
+  using namespace std::string_literals;
+  for (const std::string& line : lines) {
+    if (line.find_first_of("\r\n\0"s) != std::string::npos) return true;
+  }
+  return false;
 }
 
 TEST(LightStrSetText, LineBreaksAndEnds) {
@@ -77,14 +87,31 @@ TEST(LightStrLoadFromFile, OnlyCrEndsLinesAndEofByteEndsInput) {
       {"last", {"last"}, -1},
       {"\r\n\r\n", {"", ""}, -1},
   };
+  // Each row alone, and after a first line long enough for the file to be mapped when mapping
+  // is allowed, and read when it is not.
+  const std::string lead(1 << 20, 'x');
+  struct Way { const char* name; bool leadLine; bool mapped; };
+  const Way ways[] = {
+      {"small", false, false}, {"large, read", true, false}, {"large, mapped", true, true}};
   TTempDir dir;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::PrintToString(row.bytes));
-    TLightStrings list;
-    list.LoadFromFile(dir.Write("in.txt", row.bytes));
-    EXPECT_EQ(LinesOf(list), row.want);
-    EXPECT_EQ(list.Capacity(), list.Count());
-    EXPECT_EQ(list.StoppedAtLine(), row.stoppedAt);
+  for (const Way& way : ways) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(way.name + (" " + testing::PrintToString(row.bytes)));
+      Lines want = row.want;
+      std::int32_t stoppedAt = row.stoppedAt;
+      if (way.leadLine) {
+        want.insert(want.begin(), lead);
+        if (stoppedAt >= 0) ++stoppedAt;
+      }
+      const std::string path = dir.Write("in.txt", (way.leadLine ? lead + "\r\n" : "") + row.bytes);
+      const TMappedReads mapped(way.mapped);
+      TLightStrings list;
+      list.LoadFromFile(path);
+      EXPECT_EQ(LinesOf(list), want);
+      EXPECT_EQ(list.Capacity(), list.Count());
+      EXPECT_EQ(list.StoppedAtLine(), stoppedAt);
+      EXPECT_EQ(list.AllLinesPlain(), !AnyHoldsBreakOrNul(want));
+    }
   }
 }
 
@@ -189,6 +216,8 @@ TEST(LightStrFailures, IndexAndCapacityErrorsLeaveTheListAsItWas) {
       [&] { list.SetCapacity(1); },
       [&] { list.SetCount(-1); },
       [&] { list.SetCount(TLightStrings::kMaxListSize + 1); },
+      [&] { list.KeepLinesIf(1, 2, [](std::string_view) { return false; }); },
+      [&] { list.KeepLinesIf(-1, 0, [](std::string_view) { return false; }); },
       [&] { list.Error(); },
   };
   for (std::size_t i = 0; i < std::size(failing); ++i) {
@@ -201,6 +230,75 @@ TEST(LightStrFailures, IndexAndCapacityErrorsLeaveTheListAsItWas) {
     }
     EXPECT_EQ(LinesOf(list), (Lines{"a", "b"}));
     EXPECT_EQ(list.Capacity(), capacity);
+  }
+}
+
+TEST(LightStrKeepLinesIf, DropsRefusedLinesOfTheRangeOnly) {
+  struct Row { std::int32_t first, last; Lines want; };
+  const Row rows[] = {
+      {0, 4, {"b", "b2"}},
+      {1, 3, {"a", "b", "b2", "a3"}},
+      {2, 2, {"a", "b", "b2", "a3"}},
+      {3, 2, {"a", "b", "a2", "b2", "a3"}},  // an empty range drops nothing
+      {4, 4, {"a", "b", "a2", "b2"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(row.want));
+    TLightStrings list;
+    Fill(list, {"a", "b", "a2", "b2", "a3"});
+    list.KeepLinesIf(row.first, row.last, [](std::string_view line) { return line[0] == 'b'; });
+    EXPECT_EQ(LinesOf(list), row.want);
+  }
+}
+
+TEST(LightStrHoldsBreakOrNul, EveryByteAtEveryPlace) {
+  using namespace std::string_literals;
+  // Lengths around the sixteen bytes looked at together, filled with every other byte value.
+  std::string others;
+  for (int b = 1; b < 256; ++b) {
+    if (b != '\r' && b != '\n') others += static_cast<char>(b);
+  }
+  for (std::size_t length = 0; length <= 50; ++length) {
+    const std::string line = (others + others).substr(length % 7, length);
+    ASSERT_FALSE(TLightStrings::HoldsBreakOrNul(line)) << length;
+    for (std::size_t at = 0; at < length; ++at) {
+      for (const char c : "\r\n\0"s) {
+        std::string with = line;
+        with[at] = c;
+        ASSERT_TRUE(TLightStrings::HoldsBreakOrNul(with)) << length << " " << at << " " << int(c);
+      }
+    }
+  }
+}
+
+// Whether a list may hold CR, LF or NUL after each way of filling it: every way that looks at
+// what it adds answers exactly.
+TEST(LightStrAllLinesPlain, EveryWayOfFillingAList) {
+  using namespace std::string_literals;
+  TTempDir dir;
+  struct Row { const char* name; std::function<void(TLightStrings&)> fill; };
+  const Row rows[] = {
+      {"Add", [](TLightStrings& l) { l.Add("abc"); l.Add(""); l.Add(std::string(40, 'x')); }},
+      {"Add with LF", [](TLightStrings& l) { l.Add("a"); l.Add(std::string(20, 'x') + "\n"); }},
+      {"Add with NUL", [](TLightStrings& l) { l.Add("a\0b"s); }},
+      {"Add of two parts", [](TLightStrings& l) { l.Add("ab", "cd"); }},
+      {"Add of two parts, CR", [](TLightStrings& l) { l.Add("ab", "\r"); }},
+      {"SetText", [](TLightStrings& l) { l.SetText("a\r\nb\nc\rd\0e"s); }},
+      {"SetText after a break", [](TLightStrings& l) { l.Add("\n"); l.SetText("a"s); }},
+      {"LoadFromFile", [&](TLightStrings& l) { l.LoadFromFile(dir.Write("a", "a\r\nb")); }},
+      {"LoadFromFile, LF", [&](TLightStrings& l) { l.LoadFromFile(dir.Write("b", "a\nb\r\n")); }},
+      {"LoadFromFile, NUL", [&](TLightStrings& l) { l.LoadFromFile(dir.Write("c", "a\r\n\0"s)); }},
+      {"LoadFromBytes, LF", [](TLightStrings& l) { l.LoadFromBytes("x\r\ny\nz"); }},
+      {"LoadFromBytes after a break", [](TLightStrings& l) { l.Add("\r"); l.LoadFromBytes("x"); }},
+      {"SetCommaText, LF", [](TLightStrings& l) { l.SetCommaText("\"a\nb\",c"); }},
+      {"SetCount", [](TLightStrings& l) { l.Add("a"); l.SetCount(3); }},
+      {"Clear", [](TLightStrings& l) { l.Add("\n"); l.Clear(); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TLightStrings list;
+    row.fill(list);
+    EXPECT_EQ(list.AllLinesPlain(), !AnyHoldsBreakOrNul(LinesOf(list)));
   }
 }
 

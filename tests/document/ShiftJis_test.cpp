@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <string_view>
@@ -147,6 +148,19 @@ TEST(ShiftJisFindMark, AgreesWithModelOnGeneratedInputs) {
   for (int i = 0; i < 20000; ++i) {
     const std::string text = make(30);
     const std::string mark = make(3);
+    const bool ignoreCase = (i % 2) != 0;
+    ASSERT_EQ(ShiftJis::FindMark(text, mark, ignoreCase), ModelFind(text, mark, ignoreCase))
+        << "case " << i << " ignoreCase " << ignoreCase;
+  }
+  // Longer texts searched for a part of themselves: matches fall anywhere in and across the
+  // pieces of sixteen bytes a search looks at together, on second bytes too.
+  for (int i = 0; i < 20000; ++i) {
+    const std::string text = make(100);
+    if (text.size() < 2) continue;
+    using Pick = std::uniform_int_distribution<std::size_t>;
+    const std::size_t length = Pick(2, std::min<std::size_t>(8, text.size()))(random);
+    const std::size_t at = Pick(0, text.size() - length)(random);
+    const std::string mark = text.substr(at, length);
     const bool ignoreCase = (i % 2) != 0;
     ASSERT_EQ(ShiftJis::FindMark(text, mark, ignoreCase), ModelFind(text, mark, ignoreCase))
         << "case " << i << " ignoreCase " << ignoreCase;
