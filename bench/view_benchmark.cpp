@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
     (void)before;
 
     std::mt19937 random(7);
-    double worstJump = 0, worstKey = 0, sumJump = 0;
+    double worstJump = 0, sumJump = 0;
     for (int round = 0; round < 50; ++round) {
       const auto line = static_cast<std::int32_t>(random() % static_cast<unsigned>(lines));
       timer.start();
@@ -168,14 +168,9 @@ int main(int argc, char** argv) {
       const double jump = Ms(timer);
       worstJump = std::max(worstJump, jump);
       sumJump += jump;
-      timer.start();
-      Key(editor, Qt::Key_X, QStringLiteral("x"));
-      Paint(editor);
-      worstKey = std::max(worstKey, Ms(timer));
     }
     Line("jump to a random line and paint (worst of 50)", worstJump, -1, "(goal <= 16 ms)");
     Line("jump and paint (mean)", sumJump / 50);
-    Line("key typed after a far jump, painted (worst)", worstKey, -1, "(goal <= 16 ms)");
 
     timer.start();
     editor.SetWordWrap(true);
@@ -202,6 +197,21 @@ int main(int argc, char** argv) {
     form.OpenDocument(QString::fromStdString(path));
     Paint(*form.Btext);
     Line("open the file in the window", Ms(timer), -1, "(goal <= 600 ms)");
+
+    // Keys typed at random places, each after a far jump; the first one opens the editing gap.
+    TEditorControl& editor = *form.Btext;
+    std::mt19937 random(11);
+    double firstKey = 0, worstKey = 0;
+    for (int round = 0; round < 50; ++round) {
+      const auto line = static_cast<std::int32_t>(random() % static_cast<unsigned>(editor.LineCount()));
+      editor.SetSelStart(editor.LineIndex(line) + 3);
+      timer.start();
+      Key(editor, Qt::Key_X, QStringLiteral("x"));
+      Paint(editor);
+      (round == 0 ? firstKey : worstKey) = std::max(round == 0 ? firstKey : worstKey, Ms(timer));
+    }
+    Line("first key typed after opening, painted", firstKey, -1, "(goal <= 16 ms)");
+    Line("key typed after a far jump, painted (worst)", worstKey, -1, "(goal <= 16 ms)");
 
     // A command: its core work alone, then the whole command in the window.
     const ConversionRoad::LineRule rule = ReplaceRules::KindRule(11, {"e", "", "E"}, {});

@@ -174,7 +174,9 @@ std::string TLightStrings::GetText() const {
   std::size_t total = 0;
   for (std::string_view line : lines_) total += line.size() + 2;
   std::string text;
-  text.reserve(total);
+  // A little spare room, never touched unless used: the editor takes this storage as its
+  // document, and its first keystrokes then need no copy of the whole text.
+  text.reserve(total + std::min<std::size_t>(total / 64 + 4096, std::size_t{4} << 20));
   for (std::string_view line : lines_) {
     text += line;
     text += "\r\n";
