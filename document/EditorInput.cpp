@@ -306,6 +306,14 @@ bool TEditorControl::event(QEvent* event) {
 }
 
 void TEditorControl::mousePressEvent(QMouseEvent* event) {
+  QClipboard* clipboard = QApplication::clipboard();
+  if (event->button() == Qt::MiddleButton && clipboard->supportsSelection()) {
+    // The window system's selection is pasted where the middle button is pressed.
+    CommitPreedit();
+    MoveCaret(OffsetAt(event->position().toPoint()), false);
+    InsertFromMimeData(clipboard->mimeData(QClipboard::Selection));
+    return;
+  }
   if (event->button() != Qt::LeftButton) return;
   CommitPreedit();
   const QPoint at = event->position().toPoint();
