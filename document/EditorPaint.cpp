@@ -383,16 +383,21 @@ void TEditorControl::PaintRow(QPainter& painter, const TRowSpan& row, int y, TOf
         painter.setClipRect(cell, Qt::IntersectClip);
         painter.drawText(QPointF(cell.left(), y + style.Ascent), QString(QChar(units[0])));
       } else {
+        // A box one cell wide holds the byte's two hex digits one above the other.
         QFont small = style.Font;
-        small.setPointSizeF(std::max(4.0, style.Font.pointSizeF() * 0.5));
+        small.setPixelSize(std::max(4, (rowHeight - 3) / 2));
         painter.setFont(small);
         for (std::size_t k = 0; k < length; ++k) {
-          const QRectF cell(xOf(column + static_cast<TOffset>(k)) + 0.5, y + 1.5, cellWidth - 1,
-                            rowHeight - 3);
+          const QRectF cell(xOf(column + static_cast<TOffset>(k)) + 0.5, y + 0.5, cellWidth - 1,
+                            rowHeight - 1);
           painter.drawRect(cell);
-          painter.drawText(cell, Qt::AlignCenter,
-                           QStringLiteral("%1").arg(static_cast<unsigned char>(bytes[i + k]), 2, 16,
-                                                    QLatin1Char('0')).toUpper());
+          const QString digits = QStringLiteral("%1")
+                                     .arg(static_cast<unsigned char>(bytes[i + k]), 2, 16,
+                                          QLatin1Char('0'))
+                                     .toUpper();
+          const QRectF top(cell.left(), cell.top(), cell.width(), cell.height() / 2);
+          painter.drawText(top, Qt::AlignCenter, digits.left(1));
+          painter.drawText(top.translated(0, cell.height() / 2), Qt::AlignCenter, digits.right(1));
         }
       }
       painter.restore();
