@@ -212,6 +212,18 @@ int main(int argc, char** argv) {
     }
     Line("first key typed after opening, painted", firstKey, -1, "(goal <= 16 ms)");
     Line("key typed after a far jump, painted (worst)", worstKey, -1, "(goal <= 16 ms)");
+    editor.SetWordWrap(true);
+    worstKey = 0;
+    for (int round = 0; round < 20; ++round) {
+      const auto line = static_cast<std::int32_t>(random() % static_cast<unsigned>(editor.LineCount()));
+      editor.SetSelStart(editor.LineIndex(line) + 3);
+      timer.start();
+      Key(editor, Qt::Key_X, QStringLiteral("x"));
+      Paint(editor);
+      worstKey = std::max(worstKey, Ms(timer));
+    }
+    Line("key typed while wrapped, after a far jump (worst)", worstKey, -1, "(goal <= 16 ms)");
+    editor.SetWordWrap(false);
 
     // A command: its core work alone, then the whole command in the window.
     const ConversionRoad::LineRule rule = ReplaceRules::KindRule(11, {"e", "", "E"}, {});

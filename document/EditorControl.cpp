@@ -11,6 +11,7 @@
 
 #include "document/Cp932Codec.h"
 #include "document/FileIO.h"
+#include "document/ShiftJis.h"
 
 // EditorAccess.cpp
 void InstallEditorAccessibility();
@@ -125,14 +126,36 @@ std::int32_t TEditorControl::TextLength() const {
   return static_cast<std::int32_t>(buffer_.Length());
 }
 
+// Counted in pieces of the raw bytes; the last answer is kept, so the caret display, asked on
+// every mouse move, counts a long line once and then only what the caret moved over.
 std::int32_t TEditorControl::CharactersBefore(std::int32_t offset) const {
   const TOffset at = buffer_.CharStart(std::clamp<TOffset>(offset, 0, buffer_.Length()));
-  std::int32_t characters = 0;
-  for (TOffset from = buffer_.LineStart(buffer_.LineOf(at)); from < at;
-       from = buffer_.NextChar(from)) {
-    ++characters;
+  const TOffset lineStart = buffer_.LineStart(buffer_.LineOf(at));
+  TOffset from = lineStart;
+  std::int64_t characters = 0;
+  if (counted_.Revision == revision_ && counted_.LineStart == lineStart && counted_.At <= at) {
+    from = counted_.At;
+    characters = counted_.Characters;
   }
-  return characters;
+  char piece[64 * 1024];
+  while (from < at) {
+    const TOffset to = std::min<TOffset>(at, from + static_cast<TOffset>(sizeof piece));
+    buffer_.CopyBytes(from, to, piece);
+    const auto length = static_cast<std::size_t>(to - from);
+    std::size_t i = 0;
+    while (i < length) {
+      const auto b = static_cast<unsigned char>(piece[i]);
+      const TOffset nextAt = from + static_cast<TOffset>(i) + 1;
+      const auto next = i + 1 < length ? static_cast<unsigned char>(piece[i + 1])
+                                       : (nextAt < at ? buffer_.At(nextAt) : 0);
+      const bool pair = ShiftJis::IsLeadByte(b) && ShiftJis::IsTrailByte(next);
+      i += pair ? 2 : 1;
+      ++characters;
+    }
+    from += static_cast<TOffset>(i);
+  }
+  counted_ = {revision_, lineStart, at, characters};
+  return static_cast<std::int32_t>(characters);
 }
 
 QString TEditorControl::SelectedText() const {
@@ -263,7 +286,8 @@ void TEditorControl::AfterEdit() {
   } else {
     topRowStart_ = buffer_.RowOf(topRowStart_, WrapCells()).second;
   }
-  estimateDirty_ = true;
+  estimateDirty_ = !estimateKept_;
+  estimateKept_ = false;
   ++revision_;
   UpdateScrollBars();
   viewport()->update();

@@ -167,6 +167,7 @@ class TEditorControl : public QAbstractScrollArea {
   [[nodiscard]] QPoint PointOf(TOffset offset) const;  // top-left of the offset's cell
   void EnsureCaretVisible();
   void RebuildWrapEstimate();
+  void AdjustWrapEstimate(std::int64_t line, std::int64_t rows);
   [[nodiscard]] std::int64_t EstimatedRowsOf(std::int64_t line) const;
   [[nodiscard]] std::int64_t RowNumberOf(const TRowSpan& row) const;
   [[nodiscard]] TRowSpan RowFromNumber(std::int64_t number) const;
@@ -211,6 +212,13 @@ class TEditorControl : public QAbstractScrollArea {
   bool wordWrap_ = false;
   int updateDepth_ = 0;
   std::uint64_t revision_ = 0;  // counts changes of the text, for caches kept outside
+  struct TCharacterCount {
+    std::uint64_t Revision = ~std::uint64_t{0};
+    TOffset LineStart = 0;
+    TOffset At = 0;
+    std::int64_t Characters = 0;
+  };
+  mutable TCharacterCount counted_;  // the last answer of CharactersBefore
 
   // Cells and rows in pixels.
   qreal cellWidth_ = 1;
@@ -223,6 +231,7 @@ class TEditorControl : public QAbstractScrollArea {
   std::vector<std::int64_t> estimateSums_;
   std::int64_t estimateTotal_ = 0;
   bool estimateDirty_ = true;
+  bool estimateKept_ = false;  // the last edit corrected the estimate itself
   bool settingScrollBars_ = false;
 
   // Caret blink, drag autoscroll, and the clicks of a double or triple click.

@@ -72,7 +72,14 @@ bool TEditorControl::EncodeInput(const QString& text, std::string& bytes) const 
 void TEditorControl::ReplaceSelection(std::string_view bytes, bool merge) {
   const TOffset from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
   if (from == to && bytes.empty()) return;
+  // An edit inside one line changes only that line's wrapped rows: the scroll bar's estimate
+  // is corrected by the difference instead of being counted anew.
+  const std::int64_t line = buffer_.LineOf(from);
+  const bool oneLine = wordWrap_ && !estimateDirty_ && buffer_.LineOf(to) == line &&
+                       bytes.find_first_of("\r\n") == std::string_view::npos;
+  const std::int64_t rowsBefore = oneLine ? EstimatedRowsOf(line) : 0;
   caret_ = anchor_ = buffer_.Edit(from, to, bytes, merge);
+  if (oneLine) AdjustWrapEstimate(line, EstimatedRowsOf(line) - rowsBefore);
   goalColumn_ = -1;
   modified_ = true;
   AfterEdit();

@@ -17,8 +17,6 @@
 
 namespace {
 
-bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
 // A byte shown as a boxed pair of hex digits: one that does not decode, or a control byte.
 bool IsBoxedControl(unsigned char b) { return (b < 0x20 && b != '\t') || b == 0x7F; }
 
@@ -135,6 +133,15 @@ void TEditorControl::RebuildWrapEstimate() {
     if (line % kEstimateStride == 0) estimateSums_.push_back(estimateTotal_);
     estimateTotal_ += EstimatedRowsOf(line);
   }
+}
+
+void TEditorControl::AdjustWrapEstimate(std::int64_t line, std::int64_t rows) {
+  for (auto block = static_cast<std::size_t>(line / kEstimateStride + 1); block < estimateSums_.size();
+       ++block) {
+    estimateSums_[block] += rows;
+  }
+  estimateTotal_ += rows;
+  estimateKept_ = true;
 }
 
 std::int64_t TEditorControl::RowNumberOf(const TRowSpan& row) const {
@@ -369,7 +376,7 @@ void TEditorControl::PaintRow(QPainter& painter, const TRowSpan& row, int y, TOf
       continue;
     }
     const bool pair = ShiftJis::IsLeadByte(b) && i + 1 < bytes.size() &&
-                      IsTrailByte(static_cast<unsigned char>(bytes[i + 1]));
+                      ShiftJis::IsTrailByte(static_cast<unsigned char>(bytes[i + 1]));
     const std::size_t length = pair ? 2 : 1;
     const std::size_t count = IsBoxedControl(b) ? 0 : Cp932::Decode(std::string_view(bytes).substr(i, length), units);
     const bool decoded = count == 1 && (units[0] < Cp932::kEscapeBase || units[0] > Cp932::kEscapeBase + 0xFF);

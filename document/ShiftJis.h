@@ -14,6 +14,11 @@ inline constexpr std::size_t npos = std::string_view::npos;
 [[nodiscard]] constexpr bool IsLeadByte(unsigned char b) noexcept {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
+// True for a byte that can follow a lead byte in a double-byte character: 0x40–0x7E or
+// 0x80–0xFC.
+[[nodiscard]] constexpr bool IsTrailByte(unsigned char b) noexcept {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
 
 // S with single-byte a–z made A–Z. The second byte of a double-byte character is never
 // changed (it may be 0x61–0x7A), so every byte keeps its position; characters are counted

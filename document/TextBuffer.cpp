@@ -21,9 +21,7 @@ using TOffset = TTextBuffer::TOffset;
 
 constexpr bool IsLead(unsigned char b) noexcept { return ShiftJis::IsLeadByte(b); }
 
-constexpr bool IsTrail(unsigned char b) noexcept {
-  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
+constexpr bool IsTrail(unsigned char b) noexcept { return ShiftJis::IsTrailByte(b); }
 
 constexpr TOffset NextTabStop(TOffset column) noexcept {
   return (column / TTextBuffer::kTabCells + 1) * TTextBuffer::kTabCells;

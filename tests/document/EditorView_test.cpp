@@ -67,10 +67,12 @@ class EditorViewTest : public QObject {
   void copyAndPasteKeepBytes();
   void tabsFillToTheNextStop();
   void wrappedLinesStayOneLine();
+  void wrappedScrollFollowsTyping();
   void inputMethodComposesOutsideTheDocument();
   void inputMethodQueriesDescribeTheCaret();
   void accessibilityCountsUtf16Units();
   void farJumpShowsTheLineAndKeepsReadsExact();
+  void charactersAreCountedOnLongLines();
   void firstFrameMatchesQtsPlainTextEditor_data();
   void firstFrameMatchesQtsPlainTextEditor();
 };
@@ -339,6 +341,31 @@ int InkBetween(const QImage& frame, const TEditorControl& editor, qreal left, qr
 
 }  // namespace
 
+// Typing into a wrapped line corrects the scroll bar's count of rows in place; it must agree
+// with a count made afresh, also for lines far below the edit.
+void EditorViewTest::wrappedScrollFollowsTyping() {
+  TWindowFixture fx;
+  TEditorControl& editor = ShownEditor(fx);
+  std::string text;
+  for (int i = 0; i < 700; ++i) text += "line " + std::to_string(i) + "\r\n";
+  editor.SetText(std::move(text));
+  editor.SetWordWrap(true);
+  const int untyped = editor.verticalScrollBar()->maximum();
+  editor.SetSelStart(editor.LineIndex(10));
+  for (int i = 0; i < 300; ++i) QTest::keyClick(&editor, Qt::Key_X);
+  QTest::keyClick(&editor, Qt::Key_Backspace);
+  const auto scrolled = [&] {
+    editor.SetSelStart(0);
+    editor.SetSelStart(editor.LineIndex(650));
+    return std::pair{editor.verticalScrollBar()->value(), editor.verticalScrollBar()->maximum()};
+  };
+  const auto kept = scrolled();
+  editor.SetWordWrap(false);
+  editor.SetWordWrap(true);
+  QCOMPARE(scrolled(), kept);
+  QVERIFY(kept.second > untyped + 2);  // the typed line takes several rows
+}
+
 void EditorViewTest::inputMethodComposesOutsideTheDocument() {
   TWindowFixture fx;
   TEditorControl& editor = ShownEditor(fx);
@@ -425,6 +452,30 @@ void EditorViewTest::farJumpShowsTheLineAndKeepsReadsExact() {
   QCOMPARE(editor.Line(150000), std::string("xline 150000"));
   QCOMPARE(editor.LineIndex(150001), editor.LineIndex(150000) + 14);
   QCOMPARE(editor.LineFromChar(editor.TextLength()), 200000);
+}
+
+// The caret display's column on a line far longer than the pieces it is counted in, asked in
+// the orders the display asks: forward, back, after an edit.
+void EditorViewTest::charactersAreCountedOnLongLines() {
+  TWindowFixture fx;
+  TEditorControl& editor = *fx.Form().Btext;
+  std::string line = "a";
+  for (int i = 0; i < 100000; ++i) line += i % 3 == 0 ? std::string("x") : std::string("\x95\x5C");
+  editor.SetText("top\r\n" + line + "\r\n");
+  const std::int32_t start = editor.LineIndex(1);
+  const auto model = [&](std::int32_t offset) {  // characters before offset, stepping the bytes
+    int count = 0;
+    for (std::int32_t at = start; at < offset; at += line[at - start] == 'x' || line[at - start] == 'a' ? 1 : 2) ++count;
+    return count;
+  };
+  const auto end = static_cast<std::int32_t>(start + line.size());
+  for (const std::int32_t offset : {end, start + 70001, end, start + 65537, start + 1, start}) {
+    QCOMPARE(editor.CharactersBefore(offset), model(editor.Buffer().CharStart(offset)));
+  }
+  editor.SetSelStart(start);
+  QTest::keyClick(&editor, Qt::Key_Delete);  // the a: every later character moves one byte left
+  line.erase(0, 1);
+  QCOMPARE(editor.CharactersBefore(end - 1), model(end - 1));
 }
 
 void EditorViewTest::firstFrameMatchesQtsPlainTextEditor_data() {
