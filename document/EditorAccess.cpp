@@ -134,6 +134,21 @@ class TEditorAccessible : public QAccessibleWidget, public QAccessibleTextInterf
     const TEditorControl& editor = Editor();
     if (indexed_ && revision_ == editor.revision_) return;
     const TTextBuffer& buffer = editor.buffer_;
+    if (indexed_ && revision_ + 1 == editor.revision_ &&
+        editor.lineEdited_.Revision == editor.revision_ &&
+        static_cast<std::size_t>(buffer.ShownLines()) == unitsBefore_.size()) {
+      // Typing inside one line: recount that line and move the later lines' starts.
+      const std::int64_t line = editor.lineEdited_.Line;
+      const auto next = static_cast<std::size_t>(line + 1);
+      const std::int64_t end = next < unitsBefore_.size() ? unitsBefore_[next] - 1 : total_;
+      std::u16string decoded;
+      const std::int64_t change =
+          LineUnits(line, decoded) - (end - unitsBefore_[static_cast<std::size_t>(line)]);
+      for (std::size_t later = next; later < unitsBefore_.size(); ++later) unitsBefore_[later] += change;
+      total_ += change;
+      revision_ = editor.revision_;
+      return;
+    }
     const std::int64_t lines = buffer.ShownLines();
     unitsBefore_.assign(static_cast<std::size_t>(lines), 0);
     std::int64_t units = 0;

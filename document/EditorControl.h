@@ -219,6 +219,12 @@ class TEditorControl : public QAbstractScrollArea {
     std::int64_t Characters = 0;
   };
   mutable TCharacterCount counted_;  // the last answer of CharactersBefore
+  // The change of revision Revision stayed inside this line (caches per line need only it).
+  struct TLineEdit {
+    std::uint64_t Revision = 0;
+    std::int64_t Line = -1;
+  };
+  TLineEdit lineEdited_;
 
   // Cells and rows in pixels.
   qreal cellWidth_ = 1;

@@ -75,11 +75,14 @@ void TEditorControl::ReplaceSelection(std::string_view bytes, bool merge) {
   // An edit inside one line changes only that line's wrapped rows: the scroll bar's estimate
   // is corrected by the difference instead of being counted anew.
   const std::int64_t line = buffer_.LineOf(from);
-  const bool oneLine = wordWrap_ && !estimateDirty_ && buffer_.LineOf(to) == line &&
-                       bytes.find_first_of("\r\n") == std::string_view::npos;
+  const bool sameLines = buffer_.LineOf(to) == line &&
+                         bytes.find_first_of("\r\n") == std::string_view::npos;
+  const bool oneLine = sameLines && wordWrap_ && !estimateDirty_;
   const std::int64_t rowsBefore = oneLine ? EstimatedRowsOf(line) : 0;
   caret_ = anchor_ = buffer_.Edit(from, to, bytes, merge);
   if (oneLine) AdjustWrapEstimate(line, EstimatedRowsOf(line) - rowsBefore);
+  // The change about to be counted touched this line only.
+  lineEdited_ = sameLines ? TLineEdit{revision_ + 1, line} : TLineEdit{};
   goalColumn_ = -1;
   modified_ = true;
   AfterEdit();

@@ -433,8 +433,24 @@ void EditorViewTest::accessibilityCountsUtf16Units() {
   int start = 0, end = 0;
   QCOMPARE(text->textAtOffset(4, QAccessible::LineBoundary, &start, &end), QStringLiteral("ab") + QChar(0xDC80));
   QCOMPARE(start, 3);
-  editor.SetText(std::string("xyz"));
-  QCOMPARE(text->characterCount(), 3);
+  // Typing inside one line moves the later lines' offsets; the counts agree with a fresh count.
+  editor.SetText(Std(Sjis(QStringLiteral("表示\r\nab\r\ncd"))));
+  QCOMPARE(text->characterCount(), 8);
+  editor.SetSelStart(2);
+  QInputMethodEvent commit;
+  commit.setCommitString(QStringLiteral("日本語"));
+  QApplication::sendEvent(&editor, &commit);
+  QCOMPARE(text->characterCount(), 11);
+  QTest::keyClick(&editor, Qt::Key_Backspace);
+  QCOMPARE(text->characterCount(), 10);
+  QCOMPARE(text->textAtOffset(9, QAccessible::LineBoundary, &start, &end), QStringLiteral("cd"));
+  QCOMPARE(start, 8);
+  QCOMPARE(text->text(0, 10), QStringLiteral("表日本示\nab\ncd"));
+  const int cursor = text->cursorPosition();
+  editor.SetText(editor.Text());  // counted afresh
+  editor.SetSelStart(2 + 4);
+  QCOMPARE(text->cursorPosition(), cursor);
+  QCOMPARE(text->characterCount(), 10);
 }
 
 void EditorViewTest::farJumpShowsTheLineAndKeepsReadsExact() {
