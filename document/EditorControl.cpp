@@ -222,9 +222,13 @@ std::int32_t TEditorControl::SelEnd() const {
 QString TEditorControl::FontFace() const { return font().family(); }
 
 void TEditorControl::SetFontFace(const QString& face) {
-  QFont shown = font();
+  // The view places characters by cells, so a face whose characters do not fill whole cells
+  // would put the text and the caret in different places: such a face is not taken.
+  const QFont before = font();
+  QFont shown = before;
   shown.setFamily(face);
   setFont(shown);
+  if (!FontIsFixedPitch()) setFont(before);
 }
 
 int TEditorControl::FontSize() const { return font().pointSize(); }

@@ -82,7 +82,8 @@ class TEditorControl : public QAbstractScrollArea {
   void SetSelection(std::int32_t anchor, std::int32_t caret);
   [[nodiscard]] std::int32_t SelEnd() const;
 
-  // The face and size of the whole text; the size in points.
+  // The face and size of the whole text; the size in points. A face that does not put every
+  // character in whole cells is not taken (the face stays as it was).
   [[nodiscard]] QString FontFace() const;
   void SetFontFace(const QString& face);
   [[nodiscard]] int FontSize() const;

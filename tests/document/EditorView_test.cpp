@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -73,6 +74,7 @@ class EditorViewTest : public QObject {
   void accessibilityCountsUtf16Units();
   void farJumpShowsTheLineAndKeepsReadsExact();
   void charactersAreCountedOnLongLines();
+  void onlyFacesOfWholeCellsAreTaken();
   void firstFrameMatchesQtsPlainTextEditor_data();
   void firstFrameMatchesQtsPlainTextEditor();
 };
@@ -492,6 +494,20 @@ void EditorViewTest::charactersAreCountedOnLongLines() {
   QTest::keyClick(&editor, Qt::Key_Delete);  // the a: every later character moves one byte left
   line.erase(0, 1);
   QCOMPARE(editor.CharactersBefore(end - 1), model(end - 1));
+}
+
+void EditorViewTest::onlyFacesOfWholeCellsAreTaken() {
+  if (!QFontDatabase::families().contains(QStringLiteral("DejaVu Sans"))) {
+    QSKIP("no proportional face to try");
+  }
+  TWindowFixture fx;
+  TEditorControl& editor = *fx.Form().Btext;
+  const QString face = editor.FontFace();
+  editor.SetFontFace(QStringLiteral("DejaVu Sans"));
+  QCOMPARE(editor.FontFace(), face);
+  QVERIFY(editor.FontIsFixedPitch());
+  editor.SetFontFace(QStringLiteral("ＭＳ明朝"));
+  QCOMPARE(editor.FontFace(), QStringLiteral("ＭＳ明朝"));
 }
 
 void EditorViewTest::firstFrameMatchesQtsPlainTextEditor_data() {
