@@ -1,18 +1,17 @@
 // The editor over the document's bytes: keys and mouse never stop inside a double-byte
 // character (whatever its second byte), selections cross line ends, bytes that do not decode
 // keep their place and their value, tabs fill cells to the next stop, wrapped lines stay one
-// line, the input method's text stays out of the document until committed, assistive
-// technology counts UTF-16 units, and the first frame matches the one Qt's own plain-text
-// editor draws with the same face and margin.
+// line, the input method's text stays out of the document until committed, and assistive
+// technology counts UTF-16 units.
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStyleHints>
+#include <QTextCharFormat>
 #include <QTest>
 
 #include "document/EditorControl.h"
@@ -75,8 +74,6 @@ class EditorViewTest : public QObject {
   void farJumpShowsTheLineAndKeepsReadsExact();
   void charactersAreCountedOnLongLines();
   void onlyFacesOfWholeCellsAreTaken();
-  void firstFrameMatchesQtsPlainTextEditor_data();
-  void firstFrameMatchesQtsPlainTextEditor();
 };
 
 void EditorViewTest::keysStepWholeCharacters_data() {
@@ -508,47 +505,6 @@ void EditorViewTest::onlyFacesOfWholeCellsAreTaken() {
   QVERIFY(editor.FontIsFixedPitch());
   editor.SetFontFace(QStringLiteral("ＭＳ明朝"));
   QCOMPARE(editor.FontFace(), QStringLiteral("ＭＳ明朝"));
-}
-
-void EditorViewTest::firstFrameMatchesQtsPlainTextEditor_data() {
-  QTest::addColumn<QByteArray>("text");
-  QByteArray japanese;
-  for (int i = 1; i <= 60; ++i) japanese += Sjis(QStringLiteral("%1行目　日本語のテキスト ABC abc\r\n").arg(i));
-  QTest::newRow("Japanese and ASCII") << japanese;
-  QTest::newRow("one long line") << QByteArray(5000, 'w');
-}
-
-void EditorViewTest::firstFrameMatchesQtsPlainTextEditor() {
-  QFETCH(QByteArray, text);
-  TWindowFixture fx;  // the program's font substitutions
-  TEditorControl editor;
-  editor.setFont(fx.Form().Btext->font());
-  editor.resize(640, 400);
-  editor.SetText(Std(text));
-  QPlainTextEdit peer;
-  peer.setFont(editor.font());
-  peer.setLineWrapMode(QPlainTextEdit::NoWrap);
-  peer.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  peer.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  peer.resize(640, 400);
-  editor.SelectAll();
-  peer.setPlainText(editor.SelectedText());
-  editor.SetSelStart(0);
-  editor.show();
-  peer.show();
-  QApplication::processEvents();
-  const QImage ours = editor.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  const QImage theirs = peer.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  QCOMPARE(ours.size(), theirs.size());
-  int differ = 0;
-  for (int y = 0; y < ours.height(); ++y) {
-    for (int x = 0; x < ours.width(); ++x) differ += ours.pixel(x, y) != theirs.pixel(x, y);
-  }
-  if (differ != 0) {
-    ours.save(fx.FilePath(QStringLiteral("ours.png")));
-    theirs.save(fx.FilePath(QStringLiteral("theirs.png")));
-  }
-  QCOMPARE(differ, 0);
 }
 
 QTEST_MAIN(EditorViewTest)
