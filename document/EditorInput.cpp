@@ -191,7 +191,6 @@ bool TEditorControl::MoveByKey(QKeyEvent* event) {
     const bool select = event->matches(kMoves[where].Select);
     if (!move && !select) continue;
     const TOffset from = caret_;
-    const TOffset goal = goalColumn_;
     TOffset to = from;
     const std::int64_t line = buffer_.LineOf(from);
     switch (where) {
@@ -218,8 +217,8 @@ bool TEditorControl::MoveByKey(QKeyEvent* event) {
       case DocEnd: to = buffer_.Length(); break;
     }
     MoveCaret(to, select);
-    if (where == Down || where == Up || where == PageDown || where == PageUp) goalColumn_ = goal < 0 ? goalColumn_ : goal;
-    else goalColumn_ = -1;
+    // Moves up and down keep the column they started from; every other move forgets it.
+    if (where != Down && where != Up && where != PageDown && where != PageUp) goalColumn_ = -1;
     return true;
   }
   return false;
