@@ -61,6 +61,7 @@ class EditorViewTest : public QObject {
   void clicksLandOnCharacterEdges();
   void doubleAndTripleClickSelectWordAndLine();
   void dragSelectsAcrossLines();
+  void draggingPastTheEdgeScrolls();
   void editingKeysAndTheirUndo_data();
   void editingKeysAndTheirUndo();
   void undecodableBytesKeepTheirPlaceAndValue();
@@ -191,6 +192,27 @@ void EditorViewTest::dragSelectsAcrossLines() {
   QCOMPARE(editor.SelectedText(), QStringLiteral("示ab\nxy"));
   QCOMPARE(editor.SelStart(), 2);
   QCOMPARE(editor.SelEnd(), 10);
+}
+
+// Holding the button below the view scrolls it and takes the selection along.
+void EditorViewTest::draggingPastTheEdgeScrolls() {
+  TWindowFixture fx;
+  TEditorControl& editor = ShownEditor(fx);
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "row " + std::to_string(i) + "\r\n";
+  editor.SetText(std::move(text));
+  QTest::mousePress(editor.viewport(), Qt::LeftButton, Qt::NoModifier, CellPoint(editor, 0, 1));
+  const QPoint below(20, editor.viewport()->height() + 30);
+  QMouseEvent move(QEvent::MouseMove, below, editor.viewport()->mapToGlobal(below), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(editor.viewport(), &move);
+  QTRY_VERIFY(editor.TopLine() >= 5);
+  QTest::mouseRelease(editor.viewport(), Qt::LeftButton, Qt::NoModifier, below);
+  const std::int64_t top = editor.TopLine();
+  QTest::qWait(150);
+  QCOMPARE(editor.TopLine(), top);  // the release stops the scrolling
+  QCOMPARE(editor.SelStart(), 1);
+  QVERIFY(editor.LineFromChar(editor.SelEnd()) > top);  // the selection reaches the shown rows
 }
 
 void EditorViewTest::editingKeysAndTheirUndo_data() {

@@ -46,6 +46,7 @@ class UnmeinViewTest : public QObject {
   void resizeKeepsTheGapsAndAMinimum();
   void popupEditingRules();
   void printsTheWholeTextToPdf();
+  void printWrapsLongLinesAtThePageEdge();
   void cancelledPrintPrintsNothing();
   void dataFolderHelpAndVersion();
   void helpCoversEveryCommand();
@@ -237,6 +238,31 @@ void UnmeinViewTest::printsTheWholeTextToPdf() {
   QVERIFY(printed.contains(QStringLiteral("日本語のテキスト")));
   QCOMPARE(fx.Text(), text);
   QVERIFY(!fx.Form().Btext->Modified());
+}
+
+// A line longer than the page is wide goes on in the next rows, not off the page's edge.
+void UnmeinViewTest::printWrapsLongLinesAtThePageEdge() {
+  TWindowFixture fx;
+  QByteArray line;
+  for (int i = 1; i <= 60; ++i) line += Sjis(QStringLiteral("語%1 ").arg(i, 3, 10, QLatin1Char('0')));
+  fx.Open(fx.Write(QStringLiteral("wide.txt"), line + "\r\nnext\r\n"));
+  const QString pdf = fx.FilePath(QStringLiteral("wide.pdf"));
+  fx.Platform().PrintToPdf = pdf;
+  fx.Trigger("Print1");
+  QVERIFY(fx.Platform().Messages.isEmpty());
+  const QString printed = Poppler(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+  QVERIFY2(printed.contains(QStringLiteral("語001")), qPrintable(printed));
+  QVERIFY2(printed.contains(QStringLiteral("語060")), qPrintable(printed));
+  QVERIFY(printed.indexOf(QStringLiteral("語060")) < printed.indexOf(QStringLiteral("next")));
+  // The line took more than one row: its first and last words are on different rows.
+  const QStringList rows = printed.split(QLatin1Char('\n'));
+  const auto rowOf = [&](const QString& word) {
+    for (int i = 0; i < rows.size(); ++i) {
+      if (rows[i].contains(word)) return i;
+    }
+    return -1;
+  };
+  QVERIFY2(rowOf(QStringLiteral("語060")) > rowOf(QStringLiteral("語001")), qPrintable(printed));
 }
 
 void UnmeinViewTest::cancelledPrintPrintsNothing() {
