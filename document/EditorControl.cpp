@@ -36,8 +36,6 @@ TEditorControl::~TEditorControl() = default;
 
 std::string TEditorControl::Text() const { return buffer_.Bytes(0, buffer_.Length()); }
 
-std::string_view TEditorControl::TextView() { return buffer_.Contiguous(); }
-
 void TEditorControl::SetText(std::string_view bytes) {
   // Spare capacity lets the first keystrokes open their gap without moving the text elsewhere.
   std::string copy;

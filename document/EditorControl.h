@@ -31,8 +31,6 @@ class TEditorControl : public QAbstractScrollArea {
 
   // The whole text, lines joined by CR LF (a final empty line gives a final CR LF).
   [[nodiscard]] std::string Text() const;
-  // The whole text in place, without a copy; valid until the next change.
-  [[nodiscard]] std::string_view TextView();
   // Replaces everything; CR LF, CR and LF each make a line break and the text ends at its first
   // NUL byte. The document counts as modified afterwards. The rvalue form takes the bytes'
   // storage.
