@@ -109,7 +109,6 @@ class TEditorControl : public QAbstractScrollArea {
   // accessibility interface and tests).
   [[nodiscard]] std::int64_t TopLine() const { return topLine_; }
   [[nodiscard]] QRect CaretRect() const;
-  [[nodiscard]] bool CanUndo() const { return buffer_.CanUndo(); }
   [[nodiscard]] const TTextBuffer& Buffer() const { return buffer_; }
 
   // Copy and paste inside the program keep the bytes exactly, under this MIME type.
