@@ -352,7 +352,9 @@ void TEditorControl::PaintRow(QPainter& painter, const TRowSpan& row, int y, TOf
     painter.fillRect(QRectF(left, y, right - left, rowHeight), colours.highlight());
   }
 
-  const std::string bytes = buffer_.Bytes(from, row.To);
+  // Only the cells in view are copied out: a 50 MB line costs what its visible part costs.
+  const TOffset stop = std::min(row.To, buffer_.OffsetAtColumn(row.Line, lastColumn) + 2);
+  const std::string bytes = buffer_.Bytes(from, stop);
   QString run;
   qreal runX = 0;
   bool runSelected = false;
