@@ -70,7 +70,7 @@ class TFmmein : public QMainWindow {
   bool WrapOn = false;
   std::unique_ptr<TLightStrings> WorkList;
   std::unique_ptr<TLightStrings> UndoList;
-  std::int32_t RangeCaretPos = 0;
+  std::int64_t RangeCaretPos = 0;
   QString UndoFileName;
   std::int32_t UndoFilterIndex = 0;
   std::array<std::int32_t, 5> MarkLines{};
@@ -123,7 +123,7 @@ class TFmmein : public QMainWindow {
     bool Busy = true;                 // hourglass and suspended painting while it runs
     bool ResetRangeAfter = true;      // the range becomes the whole document afterwards
     bool ResetRangeOnFailure = true;  // ... even when the command failed
-    std::optional<std::int32_t> CaretAfter = 0;  // where the caret goes; nothing: it stays
+    std::optional<std::int64_t> CaretAfter = 0;  // where the caret goes; nothing: it stays
     // Lines the command adds after the range's last line (what a rule still held).
     ConversionRoad::RangeTail AfterLastLine = {};
   };
@@ -215,10 +215,10 @@ class TFmmein : public QMainWindow {
   // Jump and marks (view/UnmeinJump.cpp, view/UnmeinMarks.cpp).
   void WireJumpCommands();
   void WireMarkCommands();
-  [[nodiscard]] std::int32_t EndOfTextOffset() const;
+  [[nodiscard]] std::int64_t EndOfTextOffset() const;
   // The jump dialog's line as an offset; nothing when no line was chosen. Throws for a
   // document without lines and for a request that is not an integer.
-  [[nodiscard]] std::optional<std::int32_t> ChosenLineOffset();
+  [[nodiscard]] std::optional<std::int64_t> ChosenLineOffset();
   // Runs a handler, showing what it raises in an error box.
   template <class Handler>
   void Run(Handler&& handler);

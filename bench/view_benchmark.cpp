@@ -283,7 +283,7 @@ int main(int argc, char** argv) {
     }
     for (int round = 0; round < 20; ++round) {
       timer.start();
-      editor.SetSelStart(static_cast<std::int32_t>(line.size() / 20 * round));
+      editor.SetSelStart(static_cast<TEditorControl::TOffset>(line.size() / 20 * round));
       Paint(editor);
       worst = std::max(worst, Ms(timer));
     }
@@ -295,7 +295,7 @@ int main(int argc, char** argv) {
     worst = 0;
     for (int round = 0; round < 10; ++round) {
       timer.start();
-      editor.SetSelStart(static_cast<std::int32_t>(line.size() / 10 * round));
+      editor.SetSelStart(static_cast<TEditorControl::TOffset>(line.size() / 10 * round));
       Paint(editor);
       worst = std::max(worst, Ms(timer));
     }

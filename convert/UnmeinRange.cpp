@@ -69,7 +69,7 @@ void TFmmein::ShowRangeMessage(const QString& Text, TMessageKind Kind) {
 }
 
 void TFmmein::stposClick(QObject* Sender) {
-  const std::int32_t caret = Btext->SelStart();
+  const std::int64_t caret = Btext->SelStart();
   const std::int32_t line = Btext->LineFromChar(caret);
   if (Sender == stpos || Sender == Btstops) {
     RangeCaretPos = caret;
@@ -151,7 +151,7 @@ void TFmmein::ConvertRange(const ConversionRoad::LineRule& Rule, const TRoadOpti
     update.emplace(*Btext);
   }
   bool done = false;
-  const std::int32_t caretBefore = Btext->SelStart();
+  const std::int64_t caretBefore = Btext->SelStart();
   const auto finish = qScopeGuard([&] {
     if (!done && Options.ResetRangeOnFailure) ResetRange();
     update.reset();

@@ -76,12 +76,11 @@ class TEditorAccessible : public QAccessibleWidget, public QAccessibleTextInterf
   void addSelection(int start, int end) override { setSelection(0, start, end); }
   void removeSelection(int) override { Editor().SetSelStart(Editor().SelStart()); }
   void setSelection(int, int start, int end) override {
-    Editor().SetSelection(static_cast<std::int32_t>(OffsetOf(start)),
-                          static_cast<std::int32_t>(OffsetOf(end)));
+    Editor().SetSelection(OffsetOf(start), OffsetOf(end));
   }
   int cursorPosition() const override { return UnitOf(Editor().caret_); }
   void setCursorPosition(int position) override {
-    Editor().SetSelStart(static_cast<std::int32_t>(OffsetOf(position)));
+    Editor().SetSelStart(OffsetOf(position));
   }
 
   QString text(int start, int end) const override {
@@ -119,7 +118,7 @@ class TEditorAccessible : public QAccessibleWidget, public QAccessibleTextInterf
     return UnitOf(editor.OffsetAt(editor.viewport()->mapFromGlobal(point)));
   }
   void scrollToSubstring(int start, int) override {
-    Editor().SetSelStart(static_cast<std::int32_t>(OffsetOf(start)));
+    Editor().SetSelStart(OffsetOf(start));
   }
   QString attributes(int offset, int* start, int* end) const override {
     *start = *end = offset;

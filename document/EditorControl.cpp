@@ -103,30 +103,26 @@ void TEditorControl::TextChangedNotice() {
   if (updateDepth_ == 0) emit Changed();
 }
 
-std::int32_t TEditorControl::SelStart() const {
-  return static_cast<std::int32_t>(std::min(caret_, anchor_));
-}
+TEditorControl::TOffset TEditorControl::SelStart() const { return std::min(caret_, anchor_); }
 
-void TEditorControl::SetSelStart(std::int32_t offset) { SetSelection(offset, offset); }
+void TEditorControl::SetSelStart(TOffset offset) { SetSelection(offset, offset); }
 
-std::int32_t TEditorControl::LineFromChar(std::int32_t offset) const {
+std::int32_t TEditorControl::LineFromChar(TOffset offset) const {
   return static_cast<std::int32_t>(
       buffer_.LineOf(std::clamp<TOffset>(offset, 0, buffer_.Length())));
 }
 
-std::int32_t TEditorControl::LineIndex(std::int32_t line) const {
+TEditorControl::TOffset TEditorControl::LineIndex(std::int32_t line) const {
   if (line == -1) line = static_cast<std::int32_t>(buffer_.LineOf(caret_));
   if (line < 0 || line >= buffer_.ShownLines()) return -1;
-  return static_cast<std::int32_t>(buffer_.LineStart(line));
+  return buffer_.LineStart(line);
 }
 
-std::int32_t TEditorControl::TextLength() const {
-  return static_cast<std::int32_t>(buffer_.Length());
-}
+TEditorControl::TOffset TEditorControl::TextLength() const { return buffer_.Length(); }
 
 // Counted in pieces of the raw bytes; the last answer is kept, so the caret display, asked on
 // every mouse move, counts a long line once and then only what the caret moved over.
-std::int32_t TEditorControl::CharactersBefore(std::int32_t offset) const {
+std::int64_t TEditorControl::CharactersBefore(TOffset offset) const {
   const TOffset at = buffer_.CharStart(std::clamp<TOffset>(offset, 0, buffer_.Length()));
   const TOffset lineStart = buffer_.LineStart(buffer_.LineOf(at));
   TOffset from = lineStart;
@@ -153,7 +149,7 @@ std::int32_t TEditorControl::CharactersBefore(std::int32_t offset) const {
     from += static_cast<TOffset>(i);
   }
   counted_ = {revision_, lineStart, at, characters};
-  return static_cast<std::int32_t>(characters);
+  return characters;
 }
 
 QString TEditorControl::SelectedText() const {
@@ -203,7 +199,7 @@ void TEditorControl::SelectAll() {
   viewport()->update();
 }
 
-void TEditorControl::SetSelection(std::int32_t anchor, std::int32_t caret) {
+void TEditorControl::SetSelection(TOffset anchor, TOffset caret) {
   const TOffset length = buffer_.Length();
   anchor_ = buffer_.CharStart(std::clamp<TOffset>(anchor, 0, length));
   caret_ = buffer_.CharStart(std::clamp<TOffset>(caret, 0, length));
@@ -213,9 +209,7 @@ void TEditorControl::SetSelection(std::int32_t anchor, std::int32_t caret) {
   viewport()->update();
 }
 
-std::int32_t TEditorControl::SelEnd() const {
-  return static_cast<std::int32_t>(std::max(caret_, anchor_));
-}
+TEditorControl::TOffset TEditorControl::SelEnd() const { return std::max(caret_, anchor_); }
 
 QString TEditorControl::FontFace() const { return font().family(); }
 

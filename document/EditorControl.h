@@ -56,15 +56,15 @@ class TEditorControl : public QAbstractScrollArea {
 
   // The caret: the left end of the selection. Setting it clamps it to the text, moves it off
   // the second byte of a character and scrolls it into view.
-  [[nodiscard]] std::int32_t SelStart() const;
-  void SetSelStart(std::int32_t offset);
+  [[nodiscard]] TOffset SelStart() const;
+  void SetSelStart(TOffset offset);
   // The 0-based line holding an offset (the last line for an offset past the end).
-  [[nodiscard]] std::int32_t LineFromChar(std::int32_t offset) const;
+  [[nodiscard]] std::int32_t LineFromChar(TOffset offset) const;
   // The offset of a line's first byte; −1 asks for the caret's line; −1 past the last.
-  [[nodiscard]] std::int32_t LineIndex(std::int32_t line) const;
-  [[nodiscard]] std::int32_t TextLength() const;
+  [[nodiscard]] TOffset LineIndex(std::int32_t line) const;
+  [[nodiscard]] TOffset TextLength() const;
   // Characters before an offset on its line (a double-byte character counts one).
-  [[nodiscard]] std::int32_t CharactersBefore(std::int32_t offset) const;
+  [[nodiscard]] std::int64_t CharactersBefore(TOffset offset) const;
   // The selected text as shown ("" when nothing is selected), lines split by '\n'.
   [[nodiscard]] QString SelectedText() const;
   // The pop-up editing calls, as the user's keys do them: the clipboard's text at the caret;
@@ -77,8 +77,8 @@ class TEditorControl : public QAbstractScrollArea {
   void SelectAll();
   // The selection's ends as offsets (equal when nothing is selected); the anchor is where the
   // selection began, so a selection made right to left has anchor > caret.
-  void SetSelection(std::int32_t anchor, std::int32_t caret);
-  [[nodiscard]] std::int32_t SelEnd() const;
+  void SetSelection(TOffset anchor, TOffset caret);
+  [[nodiscard]] TOffset SelEnd() const;
 
   // The face and size of the whole text; the size in points. A face that does not put every
   // character in whole cells is not taken (the face stays as it was).

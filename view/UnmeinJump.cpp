@@ -16,7 +16,7 @@ void TFmmein::WireJumpCommands() { Wire({N57, N53, N54, N55, N56}, &TFmmein::N53
 
 void TFmmein::N53Click(QObject* Sender) {
   Btext->setFocus();
-  std::optional<std::int32_t> caret;
+  std::optional<std::int64_t> caret;
   if (Sender == N53) caret = 0;
   if (Sender == N54) caret = EndOfTextOffset();
   if (Sender == N55) caret = Btext->LineIndex(RangeStart);
@@ -27,13 +27,13 @@ void TFmmein::N53Click(QObject* Sender) {
 }
 
 // The end of the last line: before a final line break, otherwise the very end of the text.
-std::int32_t TFmmein::EndOfTextOffset() const {
-  const std::int32_t length = Btext->TextLength();
+std::int64_t TFmmein::EndOfTextOffset() const {
+  const std::int64_t length = Btext->TextLength();
   const bool endsWithBreak = length > 0 && Btext->LineIndex(Btext->LineCount()) == length;
   return endsWithBreak ? length - 1 : length;
 }
 
-std::optional<std::int32_t> TFmmein::ChosenLineOffset() {
+std::optional<std::int64_t> TFmmein::ChosenLineOffset() {
   if (Fmline == nullptr) return std::nullopt;
   const std::int32_t lines = Btext->LineCount();
   const std::int32_t caretLine = Btext->LineFromChar(Btext->SelStart()) + 1;

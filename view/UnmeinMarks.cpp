@@ -46,6 +46,6 @@ void TFmmein::JumpMark1Click(QObject*) {
   const std::int32_t line = MarkLines[static_cast<std::size_t>(choice)];
   if (line == -1) return;
   // A mark after a last line without a break has no start: the caret stays.
-  const std::int32_t at = Btext->LineIndex(line);
+  const std::int64_t at = Btext->LineIndex(line);
   if (at >= 0) Btext->SetSelStart(at);
 }

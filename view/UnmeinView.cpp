@@ -84,7 +84,7 @@ void TFmmein::N26Click(QObject* Sender) {
 }
 
 void TFmmein::ShowCaretPosition() {
-  const std::int32_t caret = Btext->SelStart();
+  const std::int64_t caret = Btext->SelStart();
   const std::int32_t line = Btext->LineFromChar(caret);
   Edit2->setText(
       QStringLiteral("行 : %1 / 列 : %2").arg(line + 1).arg(Btext->CharactersBefore(caret) + 1));

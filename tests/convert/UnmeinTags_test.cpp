@@ -99,7 +99,7 @@ void UnmeinTagsTest::tagLineBreakingKeepsRangeAndCaret() {
   fx.CaretToLine(1);
   fx.Trigger("stpos");
   fm.Btext->SetSelStart(fm.Btext->LineIndex(1) + 2);
-  const std::int32_t caret = fm.Btext->SelStart();
+  const auto caret = fm.Btext->SelStart();
   fx.Trigger("HTML2");
   QCOMPARE(fx.Text(), QByteArray("<p>a</p>\r\n<i>\r\nb\r\n</i>\r\nc\r\n"));
   QCOMPARE(RangeStart, 1);

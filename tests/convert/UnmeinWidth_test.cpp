@@ -36,7 +36,7 @@ void UnmeinWidthTest::convertsTheRange() {
     fx.Trigger("stpos");
     fx.Trigger("edpos");
   }
-  const std::int32_t caret = fm.Btext->SelStart();
+  const auto caret = fm.Btext->SelStart();
   fx.Trigger(command.constData());
   const QByteArray converted = Sjis(QStringLiteral("｢ﾃｽﾄ｣｡ﾋﾗｶﾞﾅ 漢字"));
   QCOMPARE(fx.Text(), (wholeDocument ? QByteArray("ABC123abc") : first) + "\r\n" + converted +

@@ -499,14 +499,18 @@ void EditorViewTest::charactersAreCountedOnLongLines() {
   std::string line = "a";
   for (int i = 0; i < 100000; ++i) line += i % 3 == 0 ? std::string("x") : std::string("\x95\x5C");
   editor.SetText("top\r\n" + line + "\r\n");
-  const std::int32_t start = editor.LineIndex(1);
-  const auto model = [&](std::int32_t offset) {  // characters before offset, stepping the bytes
-    int count = 0;
-    for (std::int32_t at = start; at < offset; at += line[at - start] == 'x' || line[at - start] == 'a' ? 1 : 2) ++count;
+  const auto start = editor.LineIndex(1);
+  using TOffset = TEditorControl::TOffset;
+  const auto model = [&](TOffset offset) {  // characters before offset, stepping the bytes
+    std::int64_t count = 0;
+    for (TOffset at = start; at < offset;
+         at += line[static_cast<std::size_t>(at - start)] == 'x' || line[static_cast<std::size_t>(at - start)] == 'a' ? 1 : 2) {
+      ++count;
+    }
     return count;
   };
-  const auto end = static_cast<std::int32_t>(start + line.size());
-  for (const std::int32_t offset : {end, start + 70001, end, start + 65537, start + 1, start}) {
+  const TOffset end = start + static_cast<TOffset>(line.size());
+  for (const TOffset offset : {end, start + 70001, end, start + 65537, start + 1, start}) {
     QCOMPARE(editor.CharactersBefore(offset), model(editor.Buffer().CharStart(offset)));
   }
   editor.SetSelStart(start);

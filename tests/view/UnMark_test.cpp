@@ -167,7 +167,7 @@ void UnMarkTest::jumpToAMark() {
   OpenLines(fx, 20);
   MarkLines(fx, {4, 14});
   TEditorControl* editor = fx.Form().Btext;
-  const std::int32_t caret = editor->LineIndex(10) + 1;
+  const auto caret = editor->LineIndex(10) + 1;
   editor->SetSelStart(caret);
   InDialog(fx, [&](TFmMark& dialog) {
     dialog.MK1->SetItemIndex(item);
@@ -270,7 +270,7 @@ void UnMarkTest::closingTheDialogChangesNothing() {
   OpenLines(fx, 20);
   MarkLines(fx, {2, 4});
   TEditorControl* editor = fx.Form().Btext;
-  const std::int32_t caret = editor->LineIndex(2) + 1;
+  const auto caret = editor->LineIndex(2) + 1;
   editor->SetSelStart(caret);
   InDialog(fx, [&](TFmMark& dialog) {
     dialog.MK1->SetItemIndex(1);

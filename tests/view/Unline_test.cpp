@@ -236,7 +236,7 @@ void UnlineTest::entryThatIsNotAnInteger() {
   OpenLines(fx, Lines(25));
   TEditorControl* editor = fx.Form().Btext;
   TFmline& dialog = fx.Forms().Line();
-  const std::int32_t caret = editor->LineIndex(6) + 1;
+  const auto caret = editor->LineIndex(6) + 1;
   editor->SetSelStart(caret);
   const QString notANumber = QStringLiteral("'abc' は整数ではありません");
 
