@@ -178,6 +178,16 @@ DocumentLoad::TSource SourceOf(const TTempDir& dir, const std::string& name) {
   return {.Path = path, .Shown = path, .FileName = name, .FileNameCp932 = name, .Content = {}};
 }
 
+// Writes the files into the folder, as sources in their order.
+std::vector<DocumentLoad::TSource> WrittenSources(const TTempDir& dir, const std::vector<TFile>& files) {
+  std::vector<DocumentLoad::TSource> sources;
+  for (const TFile& file : files) {
+    dir.Write(file.name, file.bytes);
+    sources.push_back(SourceOf(dir, file.name));
+  }
+  return sources;
+}
+
 TEST(DocumentLoad, OpenAppendAndDropJoinAsTheWindowDoes) {
   enum class TWay { OpenThenAppend, Drop, DropOnDocument };
   struct Row {
@@ -215,11 +225,7 @@ TEST(DocumentLoad, OpenAppendAndDropJoinAsTheWindowDoes) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     TTempDir dir;
-    std::vector<DocumentLoad::TSource> sources;
-    for (const TFile& file : row.files) {
-      dir.Write(file.name, file.bytes);
-      sources.push_back(SourceOf(dir, file.name));
-    }
+    std::vector<DocumentLoad::TSource> sources = WrittenSources(dir, row.files);
     DocumentLoad::TLoader loader(row.useFileName, {});
     TDocumentText document;
     if (row.way == TWay::OpenThenAppend) {
@@ -256,11 +262,7 @@ TEST(DocumentLoad, CutTextIsNoted) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     TTempDir dir;
-    std::vector<DocumentLoad::TSource> sources;
-    for (const TFile& file : row.files) {
-      dir.Write(file.name, file.bytes);
-      sources.push_back(SourceOf(dir, file.name));
-    }
+    std::vector<DocumentLoad::TSource> sources = WrittenSources(dir, row.files);
     DocumentLoad::TLoader loader(false, {});
     TDocumentText document;
     if (row.drop) {
