@@ -170,7 +170,8 @@ TEST(ZenToHan, SectionExamples) {
       {"voiced", "\x83\x4B", "\xB6\xDE"},                                   // ガ → ｶﾞ
       {"semi-voiced", "\x83\x70", "\xCA\xDF"},                              // パ → ﾊﾟ
       {"vu", "\x83\x94", "\xB3\xDE"},                                       // ヴ → ｳﾞ
-      {"wo becomes o", "\x83\x92", "\xB5"},                                 // ヲ → ｵ
+      {"wo stays wo", "\x83\x92", "\xA6"},                                  // ヲ → ｦ
+      {"hiragana wo too", "\x82\xF0", "\xA6"},                              // を → ｦ
       {"brackets and stop",                                                 // 「テスト」。
        "\x81\x75\x83\x65\x83\x58\x83\x67\x81\x76\x81\x42",
        "\xA2\xC3\xBD\xC4\xA3\xA1"},                                          // → ｢ﾃｽﾄ｣｡
@@ -225,7 +226,7 @@ const char16_t kKanaMapping[] =
     u"ビ→ﾋﾞ, ピ→ﾋﾟ, フ→ﾌ, ブ→ﾌﾞ, プ→ﾌﾟ, ヘ→ﾍ, ベ→ﾍﾞ, ペ→ﾍﾟ, ホ→ﾎ, ボ→ﾎﾞ, "
     u"ポ→ﾎﾟ, マ→ﾏ, ミ→ﾐ, ム→ﾑ, メ→ﾒ, モ→ﾓ, ャ→ｬ, ヤ→ﾔ, ュ→ｭ, ユ→ﾕ, "
     u"ョ→ｮ, ヨ→ﾖ, ラ→ﾗ, リ→ﾘ, ル→ﾙ, レ→ﾚ, ロ→ﾛ, ヮ→ﾜ, ワ→ﾜ, ヰ→ｲ, "
-    u"ヱ→ｴ, ヲ→ｵ, ン→ﾝ, ヴ→ｳﾞ, ヵ→ｶ, ヶ→ｹ";
+    u"ヱ→ｴ, ヲ→ｦ, ン→ﾝ, ヴ→ｳﾞ, ヵ→ｶ, ヶ→ｹ";
 
 // Every code of rows 0x23 (digits, letters), 0x24 (hiragana) and 0x25 (katakana).
 TEST(ZenToHan, EveryCodeOfRows23To25) {
