@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -28,6 +30,9 @@ constexpr int kExitUsage = 2;
 constexpr int kExitInputOutput = 3;
 
 constexpr std::string_view kStandardInput = "標準入力";
+// Standard input is held whole in memory: an endless stream must end in a message, not in
+// memory running out. Files of any size are read by name.
+constexpr std::size_t kStandardInputLimit = std::size_t{1} << 30;
 
 constexpr std::string_view kUsage =
     "使い方: korvane-cli [オプション] ファイル...\n"
@@ -38,7 +43,8 @@ constexpr std::string_view kUsage =
     "読み込み: 最初のファイルは「開く」、続くファイルは「合成」と同じに読み込みます。\n"
     "  .htm/.html/.shtml は HTML として (NUL 文字は空白に)、.URL はインターネットショート\n"
     "  カットとして (アドレスの行と空行に) 読みます。- は標準入力をテキストファイルとして\n"
-    "  読みます。NUL や 0x1A で読み込まれなかった部分があれば標準エラーに警告します。\n"
+    "  読みます (1 GiB まで。それより大きいものはファイル名で指定してください)。\n"
+    "  NUL や 0x1A で読み込まれなかった部分があれば標準エラーに警告します。\n"
     "\n"
     "オプション:\n"
     "  -e, --command 命令行    命令を一つ実行する (書き方はレシピの行と同じ)\n"
@@ -84,7 +90,7 @@ class EStreamError : public EKorvaneError {
 class EBadFlag : public Recipe::EUsageError {
  public:
   explicit EBadFlag(const std::string& text)
-      : EUsageError(text + " (see 'korvane-cli --help')") {}
+      : EUsageError(text + " (説明は korvane-cli --help)") {}
 };
 
 struct TOptions {
@@ -98,17 +104,35 @@ struct TOptions {
 };
 
 std::string ReadStandardInput() {
-  std::string bytes;
-  char buffer[1 << 16];
+  // Pieces of a fixed size, joined once at the end: an input that passes the limit never
+  // costs more than the limit, and none is copied while it grows.
+  constexpr std::size_t kPiece = std::size_t{16} << 20;
+  std::vector<std::unique_ptr<char[]>> pieces;
+  std::size_t total = 0;
   for (;;) {
-    const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
-    if (got == 0) return bytes;
+    const std::size_t inPiece = total % kPiece;
+    if (inPiece == 0 && pieces.size() * kPiece == total) {
+      pieces.emplace_back(new char[kPiece]);  // left uninitialised: read() fills it
+    }
+    const ssize_t got = ::read(STDIN_FILENO, pieces.back().get() + inPiece, kPiece - inPiece);
+    if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
       throw EStreamError("標準入力を読み込めません\n" + SystemErrorText(errno));
     }
-    bytes.append(buffer, static_cast<std::size_t>(got));
+    total += static_cast<std::size_t>(got);
+    if (total > kStandardInputLimit) {
+      throw EStreamError("標準入力が 1 GiB を超えたため、読み込みを中止しました。"
+                         "大きな入力はファイル名で指定してください");
+    }
   }
+  std::string bytes;
+  bytes.reserve(total);
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    bytes.append(pieces[i].get(), std::min(kPiece, total - i * kPiece));
+    pieces[i].reset();
+  }
+  return bytes;
 }
 
 void WriteAll(int fd, std::string_view bytes) {
@@ -159,11 +183,11 @@ TOptions ParseArguments(int argc, char** argv) {
     }
     const auto takeValue = [&]() -> std::string {
       if (value) return *value;
-      if (i + 1 >= argc) throw EBadFlag("option '" + std::string(flag) + "' needs a value");
+      if (i + 1 >= argc) throw EBadFlag("オプション " + std::string(flag) + " には値が要ります");
       return argv[++i];
     };
     const auto noValue = [&] {
-      if (value) throw EBadFlag("option '" + std::string(flag) + "' takes no value");
+      if (value) throw EBadFlag("オプション " + std::string(flag) + " は値を取りません");
     };
     if (flag == "--") {
       filesOnly = true;
@@ -192,7 +216,7 @@ TOptions ParseArguments(int argc, char** argv) {
       noValue();
       options.Version = true;
     } else {
-      throw EBadFlag("unknown option '" + std::string(arg) + "'");
+      throw EBadFlag("不明なオプションです: " + std::string(arg));
     }
   }
   return options;
@@ -238,7 +262,8 @@ std::optional<FileIO::TFileId> OutputFile(const TOptions& options) {
 
 void Load(const TOptions& options, std::vector<DocumentLoad::TSource> sources,
           TDocumentText& document) {
-  DocumentLoad::TLoader loader(options.UseFileName, [](const std::string& message) { Tell(message); });
+  // A page that cannot be opened is an input failure here: nothing is written.
+  DocumentLoad::TLoader loader(options.UseFileName, nullptr);
   for (DocumentLoad::TSource& source : sources) {
     if (source.Content) *source.Content = ReadStandardInput();
   }
