@@ -173,7 +173,10 @@ void TLoader::ReadFile(TSource& source, TLightStrings& list) {
     return;
   }
   const Readers::TReadReport report = Readers::ReadDocumentFile(source.Path, list);
-  if (report.HtmlOpenFailed && tellHtmlLost_) tellHtmlLost_(HtmlLostText(source.FileName));
+  if (report.HtmlOpenFailed) {
+    if (!tellHtmlLost_) throw EInOutError(report.HtmlOpenError);
+    tellHtmlLost_(HtmlLostText(source.FileName));
+  }
   if (report.StoppedAtLine >= 0) notices_.push_back({source.FileName, report.StoppedAtLine});
 }
 

@@ -117,7 +117,9 @@ class TLoader {
  public:
   // Tells the user a message at once, while the load goes on.
   using TTell = std::function<void(const std::string& message)>;
-  // useFileName: ファイル名を使う, a shortcut contributes its file name too.
+  // useFileName: ファイル名を使う, a shortcut contributes its file name too. An HTML file that
+  // exists but cannot be opened is told through tellHtmlLost and loads as no lines; without
+  // tellHtmlLost it fails the load like any unreadable file.
   TLoader(bool useFileName, TTell tellHtmlLost);
 
   // Clears the target, then sets it to the file's lines, each followed by CR LF.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <optional>
 
 #include "convert/Strfunc.h"
@@ -94,8 +95,15 @@ TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list) {
     file.emplace(path);
   } catch (const ENotRegularFile&) {
     throw;  // a pipe, socket or device is no HTML page that failed to open: the caller says so
-  } catch (const EInOutError&) {
+  } catch (const EInOutError& failure) {
+    // A name that is missing or a folder is told as for any other file; a page that exists
+    // but cannot be opened was lost while it was being saved.
+    if (failure.ErrorCode == ENOENT || failure.ErrorCode == ENOTDIR ||
+        failure.ErrorCode == EISDIR) {
+      throw;
+    }
     report.HtmlOpenFailed = true;
+    report.HtmlOpenError = failure.ErrorCode;
     return report;
   }
   TMemoryStream stream(FileIO::ReadAll(*file));

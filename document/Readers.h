@@ -32,8 +32,10 @@ bool ScrubNulBytes(TByteStream& stream);
 
 // What a reader met besides the lines it delivered.
 struct TReadReport {
-  // An HTML file could not be opened; the list is empty and the caller tells the user.
+  // An HTML file exists but could not be opened; the list is empty and the caller tells the
+  // user. HtmlOpenError is the system's code.
   bool HtmlOpenFailed = false;
+  int HtmlOpenError = 0;
   // A 0x1A byte ended a text file at this 0-based line while bytes followed it; −1 otherwise.
   std::int32_t StoppedAtLine = -1;
 };
@@ -41,8 +43,9 @@ struct TReadReport {
 // Reads a document file into list (cleared first). An HTML file is read whole, its NUL bytes
 // scrubbed and its lines split at CR, LF and CR LF; a file of 0 or 1 byte gives the single line
 // "当該ファイルは正常に読み出せません". Any other file is read by TLightStrings::LoadFromFile.
-// Throws EInOutError when a non-HTML file cannot be read, or an HTML file cannot be read after
-// it was opened; ENotRegularFile for a named pipe, socket or device under any name.
+// Throws EInOutError when a non-HTML file cannot be read, when an HTML file does not exist or
+// is a folder, or when it cannot be read after it was opened; ENotRegularFile for a named
+// pipe, socket or device under any name.
 TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list);
 
 // Reads an internet shortcut into list (cleared first; nothing more when path is not a

@@ -3,6 +3,7 @@
 #include "document/DocumentText.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -314,15 +315,29 @@ TEST(DocumentLoad, StandardInputIsReadAsATextFile) {
 TEST(DocumentLoad, LostHtmlIsToldAndGivesNoLines) {
   TTempDir dir;
   dir.Write("x.txt", "x\r\n");
+  ASSERT_EQ(::symlink("lost.html", dir.File("lost.html").c_str()), 0);  // exists, cannot be opened
   std::vector<std::string> told;
   DocumentLoad::TLoader loader(false, [&](const std::string& message) { told.push_back(message); });
   TDocumentText document;
-  loader.Merge(document, {SourceOf(dir, "gone.html"), SourceOf(dir, "x.txt")}, false);
-  EXPECT_EQ(told, std::vector<std::string>{DocumentLoad::HtmlLostText("gone.html")});
+  loader.Merge(document, {SourceOf(dir, "lost.html"), SourceOf(dir, "x.txt")}, false);
+  EXPECT_EQ(told, std::vector<std::string>{DocumentLoad::HtmlLostText("lost.html")});
   EXPECT_EQ(told[0],
-            "指定ファイル gone.htmlは保存の途中でした。処理により当該ファイルは失われたため、"
+            "指定ファイル lost.htmlは保存の途中でした。処理により当該ファイルは失われたため、"
             "再度保存を実行してください。");
   EXPECT_EQ(document.Text(), "\r\nx\r\n\r\n");
+
+  // Without a way to tell it, the lost page fails the load and names the file.
+  DocumentLoad::TLoader strict(false, nullptr);
+  TDocumentText untouched;
+  untouched.SetText(std::string_view("keep\r\n"));
+  try {
+    strict.Merge(untouched, {SourceOf(dir, "x.txt"), SourceOf(dir, "lost.html")}, true);
+    ADD_FAILURE() << "the lost page was taken as read";
+  } catch (const DocumentLoad::ELoadError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("ﾌｧｲﾙ " + dir.File("lost.html") + " を読み込めません", 0), 0u)
+        << e.what();
+  }
+  EXPECT_EQ(untouched.Text(), "keep\r\n");
 }
 
 TEST(DocumentLoad, FailuresNameTheFileAndLeaveTheDocument) {

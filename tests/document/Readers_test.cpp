@@ -3,6 +3,8 @@
 #include "document/Readers.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -109,14 +111,22 @@ TEST(ReadersReadDocumentFile, GoldenFiles) {
 TEST(ReadersReadDocumentFile, OpenFailures) {
   TTempDir dir;
   TLightStrings list;
+  // A page whose name exists but cannot be opened (here a link that loops) is reported, not
+  // raised; the list is empty.
+  ASSERT_EQ(::symlink("loop.html", dir.File("loop.html").c_str()), 0);
   list.Add("old");
-  // An HTML file that cannot be opened is reported, not raised; the list is empty.
-  EXPECT_TRUE(Readers::ReadDocumentFile(dir.File("gone.html"), list).HtmlOpenFailed);
+  const Readers::TReadReport report = Readers::ReadDocumentFile(dir.File("loop.html"), list);
+  EXPECT_TRUE(report.HtmlOpenFailed);
+  EXPECT_EQ(report.HtmlOpenError, ELOOP);
   EXPECT_EQ(list.Count(), 0);
-  // Any other file raises the input/output failure.
-  list.Add("old");
-  EXPECT_THROW(Readers::ReadDocumentFile(dir.File("gone.txt"), list), EInOutError);
-  EXPECT_THROW(Readers::ReadDocumentFile(dir.Path(), list), EInOutError);  // a folder
+  // A missing name or a folder raises the input/output failure, for a page as for any file.
+  const std::string folderPage = dir.File("folder.html");
+  ASSERT_EQ(::mkdir(folderPage.c_str(), 0755), 0);
+  for (const std::string& name : {dir.File("gone.html"), folderPage, dir.File("gone.txt"),
+                                  dir.Path()}) {
+    SCOPED_TRACE(name);
+    EXPECT_THROW(Readers::ReadDocumentFile(name, list), EInOutError);
+  }
 }
 
 TEST(ReadersReadShortcutFile, AddressNameAndEmptyLine) {

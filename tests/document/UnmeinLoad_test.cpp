@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/StatusBar.h"
 #include "document/EditorControl.h"
@@ -262,11 +263,13 @@ void UnmeinLoadTest::droppedPipeIsRefused() {
 
 void UnmeinLoadTest::htmlThatCannotBeOpenedIsTold() {
   TWindowFixture fx;
-  const QString gone = fx.FilePath(QStringLiteral("gone.html"));
+  // The name exists but cannot be opened: a link that points at itself.
+  const QString lost = fx.FilePath(QStringLiteral("lost.html"));
+  QCOMPARE(::symlink("lost.html", QFile::encodeName(lost).constData()), 0);
   fx.Write(QStringLiteral("x.txt"), "x\r\n");
-  fx.Form().MergeFileList({gone, fx.FilePath(QStringLiteral("x.txt"))});
+  fx.Form().MergeFileList({lost, fx.FilePath(QStringLiteral("x.txt"))});
   QCOMPARE(fx.Platform().MessageTexts(),
-           QStringList{QStringLiteral("指定ファイル gone.html") + kHtmlLostMessage});
+           QStringList{QStringLiteral("指定ファイル lost.html") + kHtmlLostMessage});
   QCOMPARE(fx.Platform().Messages[0].At, fx.Form().PromptPoint());
   QCOMPARE(fx.Text(), QByteArray("\r\nx\r\n\r\n"));  // the lost file gives one empty line
 }
@@ -279,6 +282,12 @@ void UnmeinLoadTest::failuresOfOpenAndAppend_data() {
                                      << "ﾌｧｲﾙが見つかりません";
   QTest::newRow("open folder") << QByteArray("Fopen") << "folder.txt"
                                << "ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません";
+  QTest::newRow("open missing page") << QByteArray("Fopen") << "missing.html"
+                                     << "ﾌｧｲﾙが見つかりません";
+  QTest::newRow("open folder as a page") << QByteArray("Fopen") << "folder.html"
+                                         << "ﾌｫﾙﾀﾞはﾌｧｲﾙとして開けません";
+  QTest::newRow("append missing page") << QByteArray("Fappend") << "missing.htm"
+                                       << "ﾌｧｲﾙが見つかりません";
   QTest::newRow("open one-line shortcut")
       << QByteArray("Fopen") << "one.URL" << "インデックスがリストの範囲を超えています";
   QTest::newRow("append missing text") << QByteArray("Fappend") << "missing.txt"
@@ -299,6 +308,7 @@ void UnmeinLoadTest::failuresOfOpenAndAppend() {
   QFETCH(QString, message);
   TWindowFixture fx;
   QDir(fx.Folder()).mkdir(QStringLiteral("folder.txt"));
+  QDir(fx.Folder()).mkdir(QStringLiteral("folder.html"));
   for (const char* pipe : {"pipe.txt", "pipe.html"}) {
     QCOMPARE(::mkfifo(QFile::encodeName(fx.FilePath(QString::fromLatin1(pipe))).constData(), 0600), 0);
   }
