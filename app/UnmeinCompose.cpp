@@ -13,7 +13,7 @@
 #include "app/ToolImages.h"
 #include "app/Unmein.h"
 #include "app/Widgets.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 
 namespace {
 

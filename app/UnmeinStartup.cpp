@@ -20,7 +20,7 @@
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
 #include "components/DropDst.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "document/Failures.h"
 #include "document/FileIO.h"
 

@@ -20,9 +20,9 @@
 #include "app/Platform.h"
 #include "app/Unmein.h"
 #include "bench/BenchData.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "document/MemoryTuning.h"
-#include "document/QtText.h"
+#include "document/editor/QtText.h"
 #include "replace/ReplaceRules.h"
 
 namespace {

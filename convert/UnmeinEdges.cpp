@@ -5,7 +5,7 @@
 #include "app/Platform.h"
 #include "app/Unmein.h"
 #include "convert/LineEdges.h"
-#include "document/QtText.h"
+#include "document/editor/QtText.h"
 
 void TFmmein::WireEdgeCommands() {
   Wire({N22, N23, N24}, &TFmmein::N22Click);

@@ -12,7 +12,7 @@
 #include "app/Platform.h"
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "app/Platform.h"
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "view/UnMark.h"
 
 void TFmmein::WireDocumentCommands() {

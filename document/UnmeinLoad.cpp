@@ -9,8 +9,8 @@
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
 #include "document/DocumentText.h"
-#include "document/EditorControl.h"
-#include "document/QtText.h"
+#include "document/editor/EditorControl.h"
+#include "document/editor/QtText.h"
 #include "document/Readers.h"
 
 namespace {

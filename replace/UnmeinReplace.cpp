@@ -8,7 +8,7 @@
 
 #include "app/Platform.h"
 #include "app/Unmein.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "replace/Unrep.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "app/Platform.h"
 #include "app/Unmein.h"
 #include "app/Widgets.h"
-#include "document/QtText.h"
+#include "document/editor/QtText.h"
 
 TFmrep* Fmrep = nullptr;
 

@@ -9,7 +9,7 @@
 #include "app/Globals.h"
 #include "app/Platform.h"
 #include "app/Unmein.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "view/Unline.h"
 
 void TFmmein::WireJumpCommands() { Wire({N57, N53, N54, N55, N56}, &TFmmein::N53Click); }

@@ -4,7 +4,7 @@
 
 #include "app/Platform.h"
 #include "app/Unmein.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "view/UnMark.h"
 
 void TFmmein::WireMarkCommands() {

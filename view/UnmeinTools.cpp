@@ -6,7 +6,7 @@
 #include "app/Globals.h"
 #include "app/Platform.h"
 #include "app/Unmein.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "view/Unvar.h"
 
 void TFmmein::WireToolCommands() {

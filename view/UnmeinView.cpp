@@ -9,7 +9,7 @@
 
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "app/Globals.h"
 #include "app/StatusBar.h"
 #include "app/ToolImages.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
 
 class UnmeinComposeTest : public QObject {

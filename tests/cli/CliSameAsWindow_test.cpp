@@ -13,7 +13,7 @@
 #include <string>
 
 #include "document/DocumentText.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {

@@ -19,7 +19,7 @@
 
 #include "app/StatusBar.h"
 #include "components/DropDst.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "document/Failures.h"
 #include "tests/support/WindowFixture.h"
 

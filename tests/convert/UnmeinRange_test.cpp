@@ -10,8 +10,8 @@
 #include "app/FailureReport.h"
 #include "app/Globals.h"
 #include "app/StatusBar.h"
-#include "document/EditorControl.h"
-#include "document/QtText.h"
+#include "document/editor/EditorControl.h"
+#include "document/editor/QtText.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {

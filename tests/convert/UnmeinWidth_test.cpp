@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "app/Globals.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
 
 class UnmeinWidthTest : public QObject {

@@ -12,7 +12,7 @@
 
 #include "app/Globals.h"
 #include "app/StatusBar.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "app/StatusBar.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {

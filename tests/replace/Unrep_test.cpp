@@ -13,7 +13,7 @@
 #include <QToolButton>
 
 #include "app/Globals.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {

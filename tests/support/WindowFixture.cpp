@@ -11,8 +11,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "document/EditorControl.h"
-#include "document/QtText.h"
+#include "document/editor/EditorControl.h"
+#include "document/editor/QtText.h"
 
 TWindowFixture::TWindowFixture(const QStringList& commandLine) {
   QDir().mkpath(Home());

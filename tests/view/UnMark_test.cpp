@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
 #include "view/UnMark.h"
 

@@ -18,7 +18,7 @@
 #include "app/Globals.h"
 #include "app/HelpWindow.h"
 #include "app/StatusBar.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
 #include "view/Unvar.h"
 

@@ -8,8 +8,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "document/EditorControl.h"
-#include "document/QtText.h"
+#include "document/editor/EditorControl.h"
+#include "document/editor/QtText.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The editor's byte buffer: line breaks and the line index, character boundaries (also in long
 // runs of lead-range bytes), columns with tabs, wrapped rows, words and the undo of typing,
 // with random edits checked against a plain string.
-#include "document/TextBuffer.h"
+#include "document/editor/TextBuffer.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "document/TextBuffer.h"
+#include "document/editor/TextBuffer.h"
 
 class QMimeData;
 class QPrinter;

@@ -1,6 +1,6 @@
 // The editor control's interface: the document's text, lines, caret, selection, font, colour
 // and the update bracket.
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 
 #include <QApplication>
 #include <QClipboard>

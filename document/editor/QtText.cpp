@@ -1,5 +1,5 @@
 // CP932 bytes to QString and back.
-#include "document/QtText.h"
+#include "document/editor/QtText.h"
 
 #include "document/Cp932Codec.h"
 

@@ -12,7 +12,7 @@
 #include <cmath>
 
 #include "document/Cp932Codec.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "document/ShiftJis.h"
 
 namespace {

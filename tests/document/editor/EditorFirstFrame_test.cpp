@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
 
 class EditorFirstFrameTest : public QObject {

@@ -15,8 +15,8 @@
 #include <algorithm>
 
 #include "app/FailureReport.h"
-#include "document/EditorControl.h"
-#include "document/QtText.h"
+#include "document/editor/EditorControl.h"
+#include "document/editor/QtText.h"
 
 void NotifyEditorAccessibility(TEditorControl* editor, bool textChanged);  // EditorAccess.cpp
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "document/Failures.h"
 
 void TEditorControl::Print(QPrinter& printer) const {

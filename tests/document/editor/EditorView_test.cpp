@@ -14,7 +14,7 @@
 #include <QTextCharFormat>
 #include <QTest>
 
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "document/Cp932Codec.h"
-#include "document/EditorControl.h"
+#include "document/editor/EditorControl.h"
 
 namespace {
 

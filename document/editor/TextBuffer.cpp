@@ -7,7 +7,7 @@
 // lead-range bytes before an offset gives a boundary, and the run's length gives the parity.
 // Long lines keep marks of known boundaries (with their columns) and of row starts, built lazily
 // by one forward pass and cut back when the line is edited, so no query rescans a giant line.
-#include "document/TextBuffer.h"
+#include "document/editor/TextBuffer.h"
 
 #include <algorithm>
 #include <cstring>
