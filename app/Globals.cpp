@@ -2,7 +2,9 @@
 #include "app/Globals.h"
 
 #include <QDir>
-#include <QStandardPaths>
+#include <QFile>
+
+#include "document/FileIO.h"
 
 std::int32_t RangeStart = 0;
 std::int32_t RangeEnd = 0;
@@ -12,10 +14,8 @@ QString MemoClipPath;
 QString HelpFile;
 
 QString DataFolder() {
-  QString folder = qEnvironmentVariable("KORVANE_HOME");
-  if (folder.isEmpty()) {
-    folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-  }
+  // The command line keeps its backup records in the same folder.
+  QString folder = QFile::decodeName(QByteArray::fromStdString(FileIO::DataFolder()));
   QDir().mkpath(folder);
   if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
   return folder;

@@ -81,6 +81,8 @@ class TFmmein : public QMainWindow {
   void FormCreate(const QStringList& commandLine);
   void FormDestroy();
   void OpenCommandLineFile(const QString& Argument);
+  // Offers back the old content of files whose save an earlier run did not finish.
+  void OfferInterruptedSaves();
   // Top-left corners of the loading/lifecycle boxes and of the range boxes.
   [[nodiscard]] QPoint PromptPoint() const;
   [[nodiscard]] QPoint MessagePoint() const;
@@ -243,6 +245,7 @@ class TFmmein : public QMainWindow {
   int busyDepth_ = 0;
   bool exitConfirmed_ = false;
   QString startupFailure_;  // told once the window is shown
+  bool shownOnce_ = false;
 
   friend class TBusyCursor;
 };

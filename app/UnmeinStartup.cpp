@@ -1,6 +1,7 @@
 // The main window's start-up and end: construction, FormCreate, the close guard, the box
 // positions and the busy cursor.
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QShowEvent>
@@ -23,6 +24,7 @@
 #include "document/editor/EditorControl.h"
 #include "document/Failures.h"
 #include "document/FileIO.h"
+#include "document/SaveRecord.h"
 
 namespace {
 
@@ -180,8 +182,9 @@ void TFmmein::OpenCommandLineFile(const QString& Argument) {
 
 void TFmmein::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (startupFailure_.isEmpty()) return;
-  // Queued, so that the box is placed over the window where it finally stands.
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  // Queued, so that the boxes are placed over the window where it finally stands.
   QMetaObject::invokeMethod(
       this,
       [this] {
@@ -190,8 +193,35 @@ void TFmmein::showEvent(QShowEvent* event) {
           Platform().ShowMessage(this, PromptPoint(), TMessageKind::Error, QStringLiteral("ｴﾗｰ"),
                                  text);
         }
+        Run([this] { OfferInterruptedSaves(); });
       },
       Qt::QueuedConnection);
+}
+
+void TFmmein::OfferInterruptedSaves() {
+  for (const FileIO::TInterruptedSave& save :
+       FileIO::FindInterruptedSaves(FileIO::BackupFolder())) {
+    const QString name = QFile::decodeName(QByteArray::fromStdString(save.Target));
+    const QString when = QDateTime::fromSecsSinceEpoch(save.Started).toString(
+        QStringLiteral("yyyy/MM/dd HH:mm"));
+    const QString state = save.TargetGone
+                              ? QStringLiteral("このﾌｧｲﾙは今はありません。")
+                              : QStringLiteral("このﾌｧｲﾙは壊れている可能性があります。");
+    const QString text =
+        QStringLiteral("%1 に始めたﾌｧｲﾙ %2 の保存が、途中で中断されていました。%3\n"
+                       "保存前の内容 (%4 ﾊﾞｲﾄ) に戻しますか？\n\n"
+                       "はい: 保存前の内容に戻します\n"
+                       "いいえ: 保存前の内容を捨てます\n"
+                       "ｷｬﾝｾﾙ: 今は何もしません (次に起動したときにもう一度尋ねます)")
+            .arg(when, name, state, QString::number(save.OldSize));
+    const TAnswer answer =
+        Platform().AskYesNoCancel(this, PromptPoint(), QStringLiteral("保存の復旧"), text);
+    if (answer == TAnswer::Yes) {
+      Run([&] { FileIO::RestoreInterruptedSave(save); });
+    } else if (answer == TAnswer::No) {
+      FileIO::DiscardInterruptedSave(save);
+    }
+  }
 }
 
 void TFmmein::FormDestroy() {

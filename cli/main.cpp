@@ -51,7 +51,8 @@ constexpr std::string_view kUsage =
     "  -f, --recipe ファイル   レシピファイルの命令を実行する\n"
     "                         -e と -f は何度でも指定でき、指定した順に実行します\n"
     "  -o, --output ファイル   結果をファイルに書く (書き終えてから置き換え、途中で失敗したら\n"
-    "                         元のファイルには触れない)。省略時と - は標準出力\n"
+    "                         元のファイルには触れない)。省略時と - は標準出力。前回の保存が\n"
+    "                         途中で中断されていたファイルは、先に保存前の内容に戻す\n"
     "      --drop             すべてのファイルを、空のウィンドウに一度にドロップしたのと同じに\n"
     "                         読み込む (各ファイルの後ろに空行が一つ入る)\n"
     "      --use-file-name    URL読み込みモード「ファイル名を使う」: .URL はファイル名の行も加える\n"
@@ -281,15 +282,21 @@ void WriteOutput(const TOptions& options, const Commands::TSession& session) {
     session.WriteOutput([](std::string_view piece) { WriteAll(STDOUT_FILENO, piece); });
     return;
   }
-  const std::string& path = *options.Output;
-  try {
-    FileIO::TAtomicFileWriter writer(path);
-    session.WriteOutput([&writer](std::string_view piece) { writer.Write(piece); });
-    writer.Commit();
-  } catch (const EFCreateError&) {
-    throw;  // its message names the file already
-  } catch (const EKorvaneError& failure) {
-    throw EStreamError("ﾌｧｲﾙ " + path + " に書き込めません\n" + failure.what());
+  FileIO::TAtomicFileWriter writer(*options.Output);
+  session.WriteOutput([&writer](std::string_view piece) { writer.Write(piece); });
+  writer.Commit();
+}
+
+// A save to the output file that an earlier run (of either program) did not finish leaves a
+// record of the file's old content: put it back first, so that the damaged file is neither
+// read as an input nor kept.
+void RecoverInterruptedSave(const TOptions& options) {
+  if (!options.Output || *options.Output == "-") return;
+  for (const FileIO::TInterruptedSave& save :
+       FileIO::FindInterruptedSaves(FileIO::BackupFolder(), *options.Output)) {
+    FileIO::RestoreInterruptedSave(save);
+    Tell("ﾌｧｲﾙ " + *options.Output + " の保存が前回途中で中断されていたため、保存前の内容に"
+         "戻しました");
   }
 }
 
@@ -312,6 +319,7 @@ int Run(int argc, char** argv) {
   }
   const std::vector<Commands::TCommand> commands = Commands::ParseAll(options.Lines);
   std::vector<DocumentLoad::TSource> sources = Sources(options);
+  RecoverInterruptedSave(options);
   TDocumentText document;
   // Input files are mapped rather than read, except one that the output may overwrite while
   // the document still holds its lines.

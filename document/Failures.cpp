@@ -7,8 +7,7 @@ namespace {
 
 const char* const kListIndexMessage = "インデックスがリストの範囲を超えています";
 
-std::string NotRegularFileMessage(ENotRegularFile::TKind kind) {
-  const std::string text = "通常のﾌｧｲﾙではないため読み込めません";
+std::string NotRegularFileText(ENotRegularFile::TKind kind, const std::string& text) {
   switch (kind) {
     case ENotRegularFile::TKind::NamedPipe:
       return text + "（名前付きﾊﾟｲﾌﾟ）";
@@ -33,13 +32,25 @@ EInOutError::EInOutError(int errorCode) : EInOutError(errorCode, SystemErrorText
 EInOutError::EInOutError(int errorCode, const std::string& message)
     : EKorvaneError(message), ErrorCode(errorCode) {}
 
-ENotRegularFile::ENotRegularFile(TKind kind)
-    : EInOutError(EINVAL, NotRegularFileMessage(kind)), Kind(kind) {}
+std::string NotRegularFileReason(ENotRegularFile::TKind kind) {
+  return NotRegularFileText(kind, "通常のﾌｧｲﾙではないため書き込めません");
+}
 
-ERestoreFailed::ERestoreFailed(int errorCode, const std::string& backupPath)
-    : EInOutError(errorCode, "ﾌｧｲﾙを書き込めず、元の内容も戻せませんでした\n元の内容は " +
-                                 backupPath + " に残してあります\n" +
-                                 SystemErrorText(errorCode)),
+ENotRegularFile::ENotRegularFile(TKind kind)
+    : EInOutError(EINVAL, NotRegularFileText(kind, "通常のﾌｧｲﾙではないため読み込めません")),
+      Kind(kind) {}
+
+EFWriteError::EFWriteError(const std::string& fileName, int errorCode)
+    : EFWriteError(fileName, errorCode, SystemErrorText(errorCode)) {}
+
+EFWriteError::EFWriteError(const std::string& fileName, int errorCode, const std::string& reason)
+    : EInOutError(errorCode, "ﾌｧｲﾙ " + fileName + " に書き込めません\n" + reason) {}
+
+ERestoreFailed::ERestoreFailed(const std::string& fileName, int errorCode,
+                               const std::string& backupPath)
+    : EInOutError(errorCode, "ﾌｧｲﾙ " + fileName + " を書き込めず、元の内容も戻せませんでした\n"
+                                 "元の内容は " + backupPath + " に残してあり、次に起動したときに"
+                                 "戻すことができます\n" + SystemErrorText(errorCode)),
       BackupPath(backupPath) {}
 
 EFCreateError::EFCreateError(const std::string& fileName, int errorCode)
@@ -70,6 +81,8 @@ std::string SystemErrorText(int errorCode) {
       return "ﾃﾞｨｽｸがいっぱいです";
     case ENAMETOOLONG:
       return "ﾌｧｲﾙ名が長すぎます";
+    case ELOOP:
+      return "ｼﾝﾎﾞﾘｯｸ ﾘﾝｸがﾙｰﾌﾟしているか、多すぎます";
     case EFBIG:
       return "ﾌｧｲﾙｻｲｽﾞの上限を超えたため書き込めません";
     default:

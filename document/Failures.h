@@ -36,12 +36,21 @@ class ENotRegularFile : public EInOutError {
   TKind Kind;
 };
 
+// A file could not be written: "ﾌｧｲﾙ <name> に書き込めません", then the reason, which is the
+// system's text for errorCode unless one is given. The file keeps its old content.
+class EFWriteError : public EInOutError {
+ public:
+  EFWriteError(const std::string& fileName, int errorCode);
+  EFWriteError(const std::string& fileName, int errorCode, const std::string& reason);
+};
+
 // Writing a file in place failed and its old content could not be put back either; that
-// content stays in the backup file BackupPath, which the message names. ErrorCode is the code
-// of the failure that stopped the writing.
+// content stays in the backup record BackupPath, which the message names, and the program
+// offers it back when it next starts. ErrorCode is the code of the failure that stopped the
+// writing.
 class ERestoreFailed : public EInOutError {
  public:
-  ERestoreFailed(int errorCode, const std::string& backupPath);
+  ERestoreFailed(const std::string& fileName, int errorCode, const std::string& backupPath);
   std::string BackupPath;
 };
 
@@ -56,6 +65,8 @@ class EFCreateError : public EKorvaneError {
 
 // The reason EFCreateError gives for a target that may not be written.
 extern const char* const kReadOnlyFileReason;
+// The reason EFCreateError gives for a target that is a named pipe, a socket or a device.
+[[nodiscard]] std::string NotRegularFileReason(ENotRegularFile::TKind kind);
 
 // The runtime's text for a system error code: "ﾌｧｲﾙが見つかりません" for a missing file, a
 // text of its own for a few common codes, "I/O ｴﾗｰ (<code>)" for every other code.

@@ -14,18 +14,18 @@
 #include <random>
 
 #include "document/Failures.h"
+#include "document/PosixFile.h"
+#include "document/SaveRecord.h"
 
 namespace FileIO {
 
 namespace {
 
-// Only regular files are written in place: a named pipe without a reader answers ENXIO.
-const char* const kNotRegularFileReason = "通常のﾌｧｲﾙではないため書き込めません";
+using Posix::TDescriptor;
 
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
-// Hidden and backup names carry at most this much of the target's name, so that the suffix
-// added to a long name still fits the file system's limit.
-constexpr std::size_t kNameBytesKept = 200;
+// Links followed before a name counts as a loop, as the kernel counts them.
+constexpr int kMostLinksFollowed = 40;
 
 std::mutex backupFolderLock;
 std::string backupFolderSetting;
@@ -35,35 +35,10 @@ std::optional<TFileId> fileNeverMapped;
 // Smaller files are read: for them a mapping's set-up and removal cost more than the copy.
 constexpr std::int64_t kSmallestMappedFile = 1 << 20;
 
-std::string BackupFolder() {
-  {
-    const std::lock_guard<std::mutex> lock(backupFolderLock);
-    if (!backupFolderSetting.empty()) return backupFolderSetting;
-  }
-  const char* const tmpdir = std::getenv("TMPDIR");
-  return (tmpdir != nullptr && *tmpdir != '\0') ? std::string(tmpdir) : std::string("/tmp");
+std::string Environment(const char* name) {
+  const char* const value = std::getenv(name);
+  return value != nullptr ? std::string(value) : std::string();
 }
-
-// Closes a descriptor that a helper opened for its own use.
-class TDescriptor {
- public:
-  explicit TDescriptor(int fd) : fd_(fd) {}
-  ~TDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  TDescriptor(const TDescriptor&) = delete;
-  TDescriptor& operator=(const TDescriptor&) = delete;
-  [[nodiscard]] int Get() const { return fd_; }
-  // Hands the descriptor over to the caller.
-  int Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 ENotRegularFile::TKind KindOf(mode_t mode) {
   if (S_ISFIFO(mode)) return ENotRegularFile::TKind::NamedPipe;
@@ -97,30 +72,6 @@ int OpenForReading(const std::string& path, struct stat& info) {
   return guard.Release();
 }
 
-// The file a name finally stands for, so that saving through a symbolic link replaces the
-// linked file and not the link.
-std::string ResolveLinks(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_symlink(path, error)) return path;
-  const auto resolved = std::filesystem::weakly_canonical(path, error);
-  return error ? path : resolved.string();
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::filesystem::path p(path);
-  return p.has_parent_path() ? p.parent_path().string() : ".";
-}
-
-// The start of a file name, cut at a character boundary of its UTF-8 bytes.
-std::string NamePrefix(const std::string& path) {
-  std::string name = std::filesystem::path(path).filename().string();
-  if (name.size() <= kNameBytesKept) return name;
-  std::size_t cut = kNameBytesKept;
-  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
-  name.resize(cut);
-  return name;
-}
-
 mode_t CurrentUmask() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -133,42 +84,9 @@ std::string RandomHiddenName(const std::string& folder, const std::string& targe
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   thread_local std::mt19937 generator{std::random_device{}()};
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-  std::string name = folder + "/." + NamePrefix(target) + ".korvane-";
+  std::string name = folder + "/." + Posix::NamePrefix(target) + ".korvane-";
   for (int i = 0; i < 6; ++i) name += kLetters[pick(generator)];
   return name;
-}
-
-// 0, or the errno code that stopped the writing.
-int WriteFullyAt(int fd, std::string_view bytes, std::int64_t offset) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-    offset += n;
-  }
-  return 0;
-}
-
-// Copies everything from `from` (read from offset 0) to `to` (written from offset 0); 0 or
-// the errno code of the failing call. copied is the number of bytes read.
-int CopyContent(int from, int to, std::int64_t& copied) {
-  char buffer[1 << 16];
-  copied = 0;
-  for (;;) {
-    const ssize_t n = ::pread(from, buffer, sizeof buffer, static_cast<off_t>(copied));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) return 0;
-    const std::string_view chunk(buffer, static_cast<std::size_t>(n));
-    const int code = WriteFullyAt(to, chunk, copied);
-    if (code != 0) return code;
-    copied += n;
-  }
 }
 
 // 0 when the process may write the existing file or folder; otherwise the errno code of the
@@ -220,7 +138,7 @@ TTemporaryFile CreateTemporaryFile(const std::string& folder, const std::string&
     file.fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, existing ? 0600 : 0666);
   }
   if (file.fd < 0) {
-    file.path = folder + "/." + NamePrefix(target) + ".korvane-XXXXXX";
+    file.path = folder + "/." + Posix::NamePrefix(target) + ".korvane-XXXXXX";
     file.fd = ::mkostemp(file.path.data(), O_CLOEXEC);
     if (file.fd < 0) {
       file.code = errno;
@@ -248,54 +166,81 @@ std::string LinkUnnamedFile(int fd, const std::string& folder, const std::string
   return std::string();
 }
 
-// Makes the rename itself durable. A file system that cannot flush folders (EINVAL) and a
-// folder that may not be opened for reading are accepted.
-void FlushFolder(const std::string& folder) {
-  const TDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.Get() < 0) return;
-  if (::fsync(fd.Get()) != 0 && errno != EINVAL) throw EInOutError(errno);
-}
-
-struct TBackup {
-  int fd = -1;
-  std::string path;
-  std::int64_t size = 0;
-  int code = 0;  // errno when the backup could not be made; no file is left then
-};
-
-// A flushed copy of the target's content in the backup folder.
-TBackup BackUp(const std::string& target) {
-  TBackup backup;
-  const std::string folder = BackupFolder();
+// An unnamed file in the backup folder that holds the new content of an in-place save until
+// it is complete: nothing of it is left when the process dies. Where the file system has no
+// unnamed files, a named one that is unlinked at once. -1 with code set on failure.
+int CreateStagingFile(const std::string& folder, int& code) {
   std::error_code ignored;
   std::filesystem::create_directories(folder, ignored);
-  backup.path = folder + "/" + NamePrefix(target) + ".korvane-backup-XXXXXX";
-  backup.fd = ::mkostemp(backup.path.data(), O_CLOEXEC);
-  if (backup.fd < 0) {
-    backup.code = errno;
-    return backup;
+  int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0) return fd;
+  std::string name = folder + "/.korvane-staging-XXXXXX";
+  fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) {
+    code = errno;
+    return -1;
   }
-  const TDescriptor source(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (source.Get() < 0) {
-    backup.code = errno;
-  } else if (const int code = CopyContent(source.Get(), backup.fd, backup.size); code != 0) {
-    backup.code = code;
-  } else if (::fsync(backup.fd) != 0) {
-    backup.code = errno;
-  }
-  if (backup.code != 0) {
-    ::close(backup.fd);
-    ::unlink(backup.path.c_str());
-    backup.fd = -1;
-  }
-  return backup;
+  ::unlink(name.c_str());
+  return fd;
+}
+
+std::string StagingReason(const std::string& folder, int code) {
+  return "作業用のﾌｧｲﾙを ﾌｫﾙﾀﾞ " + folder + " に書き込めません\n" + SystemErrorText(code);
 }
 
 }  // namespace
 
+std::string DataFolder() {
+  std::string folder = Environment("KORVANE_HOME");
+  if (folder.empty()) {
+    const std::string data = Environment("XDG_DATA_HOME");
+    if (!data.empty() && data.front() == '/') {
+      folder = data + "/korvane";
+    } else if (const std::string home = Environment("HOME"); !home.empty()) {
+      folder = home + "/.local/share/korvane";
+    } else {
+      const std::string tmpdir = Environment("TMPDIR");
+      folder = (tmpdir.empty() ? std::string("/tmp") : tmpdir) + "/korvane";
+    }
+  }
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
 void SetBackupFolder(const std::string& folder) {
   const std::lock_guard<std::mutex> lock(backupFolderLock);
   backupFolderSetting = folder;
+}
+
+std::string BackupFolder() {
+  {
+    const std::lock_guard<std::mutex> lock(backupFolderLock);
+    if (!backupFolderSetting.empty()) return backupFolderSetting;
+  }
+  return DataFolder();
+}
+
+std::string ResolvedTarget(const std::string& path) {
+  std::string name = path;
+  for (int followed = 0;; ++followed) {
+    struct stat info {};
+    if (::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+    if (followed == kMostLinksFollowed) throw EFCreateError(path, ELOOP);
+    std::string points(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 4096) + 1, '\0');
+    const ssize_t length = ::readlink(name.c_str(), points.data(), points.size());
+    if (length < 0) throw EFCreateError(path, errno);
+    points.resize(static_cast<std::size_t>(length));
+    name = (points.front() == '/' || name.find('/') == std::string::npos)
+               ? points
+               : Posix::FolderOf(name) + "/" + points;
+  }
+  // The folder by its real name, so that every way of naming a file gives the same name.
+  char* const real = ::realpath(Posix::FolderOf(name).c_str(), nullptr);
+  if (real == nullptr) return name;
+  std::string resolved(real);
+  std::free(real);
+  const std::string file = std::filesystem::path(name).filename().string();
+  return resolved == "/" ? "/" + file : resolved + "/" + file;
 }
 
 void IgnoreFileSizeSignal() {
@@ -389,16 +334,20 @@ std::size_t TInputFile::Read(char* buffer, std::size_t count) {
 }
 
 TAtomicFileWriter::TAtomicFileWriter(const std::string& path)
-    : target_(ResolveLinks(path)), folder_(FolderOf(target_)) {
+    : shown_(path), target_(ResolvedTarget(path)), folder_(Posix::FolderOf(target_)) {
   struct stat existing {};
   const bool exists = ::stat(target_.c_str(), &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) throw EFCreateError(path, EISDIR);
+  // A pipe, a socket or a device is never replaced by a regular file.
+  if (exists && !S_ISREG(existing.st_mode)) {
+    throw EFCreateError(path, EINVAL, NotRegularFileReason(KindOf(existing.st_mode)));
+  }
   if (exists) RefuseReadOnlyTarget(path, target_, existing);
 
   // A rename would split a hard-linked file from its other names, and needs a folder that
   // may be written.
   if (exists && (existing.st_nlink > 1 || !FolderMayBeWritten(folder_))) {
-    BeginInPlace(path);
+    BeginInPlace();
     return;
   }
   const TTemporaryFile temporary =
@@ -410,101 +359,48 @@ TAtomicFileWriter::TAtomicFileWriter(const std::string& path)
     return;
   }
   if (exists && (temporary.code == EACCES || temporary.code == EPERM)) {
-    BeginInPlace(path);
+    BeginInPlace();
     return;
   }
+  if (exists) throw EFCreateError(path, temporary.code, StagingReason(folder_, temporary.code));
   throw EFCreateError(path, temporary.code);
 }
 
-// Opens the target before anything else, so that a refusal leaves no backup behind; only a
-// regular file is written in place (O_NONBLOCK keeps a named pipe from waiting for a reader).
-void TAtomicFileWriter::BeginInPlace(const std::string& shownPath) {
+// Opens the target, so that a refusal comes before anything is written, and a staging file
+// for the new content: the target is not touched before Commit.
+void TAtomicFileWriter::BeginInPlace() {
   route_ = TRoute::InPlace;
-  fd_ = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd_ < 0) {
-    const int code = errno;
-    if (code == ENXIO) throw EFCreateError(shownPath, code, kNotRegularFileReason);
-    throw EFCreateError(shownPath, code);
-  }
+  TDescriptor target(::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  if (target.Get() < 0) throw EFCreateError(shown_, errno);
   struct stat info {};
-  if (::fstat(fd_, &info) != 0) {
-    const int code = errno;
-    CloseTarget();
-    throw EFCreateError(shownPath, code);
-  }
+  if (::fstat(target.Get(), &info) != 0) throw EFCreateError(shown_, errno);
   if (!S_ISREG(info.st_mode)) {
-    CloseTarget();
-    throw EFCreateError(shownPath, EINVAL, kNotRegularFileReason);
+    throw EFCreateError(shown_, EINVAL, NotRegularFileReason(KindOf(info.st_mode)));
   }
-  const TBackup backup = BackUp(target_);
-  if (backup.fd < 0) {
-    CloseTarget();
-    throw EFCreateError(shownPath, backup.code);
-  }
-  backupFd_ = backup.fd;
-  backup_ = backup.path;
-  oldSize_ = backup.size;
+  const std::string folder = BackupFolder();
+  int code = 0;
+  fd_ = CreateStagingFile(folder, code);
+  if (fd_ < 0) throw EFCreateError(shown_, code, StagingReason(folder, code));
+  stagingFolder_ = folder;
+  targetFd_ = target.Release();
 }
 
 TAtomicFileWriter::~TAtomicFileWriter() { Discard(); }
 
-void TAtomicFileWriter::CloseTarget() noexcept {
+void TAtomicFileWriter::Discard() noexcept {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-}
-
-void TAtomicFileWriter::RemoveBackup() noexcept {
-  if (backupFd_ >= 0) ::close(backupFd_);
-  backupFd_ = -1;
-  if (!backup_.empty()) ::unlink(backup_.c_str());
-  backup_.clear();
-}
-
-void TAtomicFileWriter::Discard() noexcept {
-  if (route_ == TRoute::InPlace) {
-    const bool keepBackup = writingBegan_ && !backup_.empty() && !PutBackOldContent();
-    CloseTarget();
-    if (keepBackup) {
-      ::close(backupFd_);
-      backupFd_ = -1;
-      backup_.clear();
-    } else {
-      RemoveBackup();
-    }
-    return;
-  }
-  CloseTarget();
+  if (targetFd_ >= 0) ::close(targetFd_);
+  targetFd_ = -1;
   if (!temp_.empty()) ::unlink(temp_.c_str());
   temp_.clear();
 }
 
-// Writes the backup's bytes over the target again and cuts it to its old length.
-bool TAtomicFileWriter::PutBackOldContent() noexcept {
-  if (fd_ < 0) fd_ = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd_ < 0) return false;
-  std::int64_t copied = 0;
-  return CopyContent(backupFd_, fd_, copied) == 0 && copied == oldSize_ &&
-         ::ftruncate(fd_, static_cast<off_t>(oldSize_)) == 0 && ::fsync(fd_) == 0;
-}
-
-void TAtomicFileWriter::FailRenamed(int code) {
+void TAtomicFileWriter::Fail(int code) {
+  const std::string reason = route_ == TRoute::InPlace ? StagingReason(stagingFolder_, code)
+                                                       : SystemErrorText(code);
   Discard();
-  throw EInOutError(code);
-}
-
-void TAtomicFileWriter::FailInPlace(int code) {
-  writingBegan_ = false;  // whatever happens below, the destructor has nothing left to do
-  if (PutBackOldContent()) {
-    CloseTarget();
-    RemoveBackup();
-    throw EInOutError(code);
-  }
-  CloseTarget();
-  const std::string kept = backup_;
-  ::close(backupFd_);
-  backupFd_ = -1;
-  backup_.clear();
-  throw ERestoreFailed(code, kept);
+  throw EFWriteError(shown_, code, reason);
 }
 
 void TAtomicFileWriter::RequireOpen() const {
@@ -513,12 +409,9 @@ void TAtomicFileWriter::RequireOpen() const {
 
 void TAtomicFileWriter::Write(std::string_view bytes) {
   RequireOpen();
-  if (route_ == TRoute::InPlace) writingBegan_ = true;
-  const int code = WriteFullyAt(fd_, bytes, written_);
-  if (code != 0) {
-    if (route_ == TRoute::InPlace) FailInPlace(code);
-    FailRenamed(code);
-  }
+  const int code = Posix::WriteFullyAt(fd_, bytes, written_);
+  if (code != 0) Fail(code);
+  if (route_ == TRoute::InPlace) checksum_.Add(bytes);
   written_ += static_cast<std::int64_t>(bytes.size());
 }
 
@@ -532,30 +425,57 @@ void TAtomicFileWriter::Commit() {
 }
 
 void TAtomicFileWriter::CommitRenamed() {
-  if (::fsync(fd_) != 0) FailRenamed(errno);
+  if (::fsync(fd_) != 0) Fail(errno);
   if (route_ == TRoute::Unnamed) {
     int code = 0;
     temp_ = LinkUnnamedFile(fd_, folder_, target_, code);
-    if (temp_.empty()) FailRenamed(code);
+    if (temp_.empty()) Fail(code);
   }
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) FailRenamed(errno);
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) FailRenamed(errno);
+  if (::close(fd) != 0) Fail(errno);
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail(errno);
   temp_.clear();
-  FlushFolder(folder_);
+  if (const int code = Posix::FlushFolder(folder_); code != 0) throw EFWriteError(shown_, code);
 }
 
+// The new content is complete in the staging file. The old content goes into a record first;
+// only then is the target overwritten, flushed, and the record removed. A process that dies
+// in between leaves the record for the next run (see SaveRecord.h).
 void TAtomicFileWriter::CommitInPlace() {
-  writingBegan_ = true;  // cutting the old content off changes the target too
-  if (::ftruncate(fd_, static_cast<off_t>(written_)) != 0 || ::fsync(fd_) != 0) {
-    FailInPlace(errno);
+  if (::fsync(fd_) != 0) Fail(errno);
+  std::unique_ptr<TSaveRecord> record;
+  try {
+    const TDescriptor old(::open(target_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (old.Get() < 0) throw EFWriteError(shown_, errno);
+    record = std::make_unique<TSaveRecord>(stagingFolder_, target_, shown_, old.Get(), written_,
+                                           checksum_.Value());
+  } catch (...) {
+    Discard();
+    throw;
   }
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) FailInPlace(errno);
-  writingBegan_ = false;
-  RemoveBackup();
+  std::int64_t copied = 0;
+  int code = Posix::CopyContent(fd_, 0, targetFd_, 0, copied);
+  if (code == 0 && copied != written_) code = EIO;
+  if (code == 0 && ::ftruncate(targetFd_, static_cast<off_t>(written_)) != 0) code = errno;
+  if (code == 0 && ::fsync(targetFd_) != 0) code = errno;
+  if (code == 0) {
+    record->Remove();
+    Discard();
+    return;
+  }
+  // Put the old content back from the record.
+  std::int64_t restored = 0;
+  const bool putBack =
+      Posix::CopyContent(record->Fd(), record->ContentOffset(), targetFd_, 0, restored) == 0 &&
+      restored == record->OldSize() &&
+      ::ftruncate(targetFd_, static_cast<off_t>(restored)) == 0 && ::fsync(targetFd_) == 0;
+  Discard();
+  if (putBack) {
+    record->Remove();
+    throw EFWriteError(shown_, code);
+  }
+  throw ERestoreFailed(shown_, code, record->Path());
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {

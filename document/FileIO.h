@@ -9,12 +9,26 @@
 #include <string>
 #include <string_view>
 
+#include "document/SaveRecord.h"
+
 namespace FileIO {
 
+// The program's own folder for the files it keeps between runs (histories, the memo clip,
+// backup records), without a final '/': $KORVANE_HOME when set, otherwise
+// $XDG_DATA_HOME/korvane, otherwise ~/.local/share/korvane. It may not exist yet.
+[[nodiscard]] std::string DataFolder();
+
 // Sets the folder that keeps the old content of a file while it is written in place (see
-// TAtomicFileWriter). Empty means $TMPDIR, or /tmp when that is unset. Applies to the whole
-// process; a folder that does not exist yet is created when a backup is first needed.
+// TAtomicFileWriter and SaveRecord.h). Empty means DataFolder(), where both the window and the
+// command line look for the records of saves cut short. Applies to the whole process; a
+// folder that does not exist yet is created when it is first needed.
 void SetBackupFolder(const std::string& folder);
+[[nodiscard]] std::string BackupFolder();
+
+// The file that saving to path writes: symbolic links are followed (a dangling one to the
+// name it points at, where the file is then created) and the folder is named by its real,
+// absolute name. Throws EFCreateError (ELOOP) for a loop of links.
+[[nodiscard]] std::string ResolvedTarget(const std::string& path);
 
 // Makes the process ignore SIGXFSZ, so that a write beyond the file-size limit fails with
 // EFBIG (reported as a failure of the save) instead of ending the process.
@@ -81,60 +95,58 @@ void SetMapFilesForReading(bool on, std::optional<TFileId> except = std::nullopt
 // Usually the bytes go to an unnamed temporary file in the same folder (a hidden named one
 // where the file system has no unnamed files), which gets a name and replaces the target by
 // one rename in Commit; the folder is then flushed too. An existing target's owner, group and
-// mode pass to the new file as far as the process may set them.
+// mode pass to the new file as far as the process may set them. A symbolic link keeps
+// pointing at the new file; a dangling one gets its file created.
 //
 // A target with several hard links, or in a folder that may not be written, is instead
-// written in place: its old content is first copied to a backup file in the backup folder
-// (SetBackupFolder), which is removed once the new content is on disk. When the writing fails
-// the old content is put back and the backup removed; when even that fails the backup stays
-// and ERestoreFailed names it.
+// rewritten in place: the bytes go to an unnamed staging file in the backup folder
+// (SetBackupFolder), and only in Commit, once they are complete and on disk, is the old content
+// copied into a backup record there and the target overwritten. A failure while overwriting
+// puts the old content back; when even that fails the record stays, ERestoreFailed names it,
+// and FindInterruptedSaves (SaveRecord.h) finds it later, as it does when the process dies.
 //
-// A writer destroyed without Commit leaves the target as it was and no file behind (unless
-// putting back the old content of an in-place write failed: the backup then stays). A symbolic
-// link keeps pointing at the new file. After any failure the writer is spent: Write and Commit
-// throw EInOutError(EBADF).
+// A writer destroyed without Commit leaves the target as it was and no file behind. After any
+// failure the writer is spent: Write and Commit throw EInOutError(EBADF).
 class TAtomicFileWriter {
  public:
   // Throws EFCreateError when the target may not be written (a read-only file: the reason is
-  // kReadOnlyFileReason), when the target is a folder, or when neither a temporary file nor,
-  // for the in-place route, the target and its backup can be opened. Nothing is changed then.
+  // kReadOnlyFileReason), when the target is a folder, a named pipe, a socket or a device, or
+  // a loop of symbolic links, or when no temporary file (the reason names its folder) or, for
+  // the in-place route, the target cannot be opened. Nothing is changed then.
   explicit TAtomicFileWriter(const std::string& path);
   ~TAtomicFileWriter();
   TAtomicFileWriter(const TAtomicFileWriter&) = delete;
   TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
 
-  // Throws EInOutError when the bytes cannot be written (the disk is full, the file-size
-  // limit, …), or ERestoreFailed (see above).
+  // Throws EFWriteError, naming the file, when the bytes cannot be written (the disk is full,
+  // the file-size limit, …).
   void Write(std::string_view bytes);
-  // Puts the new content in place of the target, on disk. Throws EInOutError, or
-  // ERestoreFailed (see above). On the rename route a failure to flush the folder after the
-  // rename is reported too, although the target then already holds the new content.
+  // Puts the new content in place of the target, on disk. Throws EFWriteError, EFCreateError
+  // when the backup record cannot be made (the target is untouched then), or ERestoreFailed.
+  // On the rename route a failure to flush the folder after the rename is reported too,
+  // although the target then already holds the new content.
   void Commit();
 
  private:
   enum class TRoute { Unnamed, Named, InPlace };
 
-  void BeginInPlace(const std::string& shownPath);
+  void BeginInPlace();
   void CommitRenamed();
   void CommitInPlace();
-  [[noreturn]] void FailRenamed(int code);
-  [[noreturn]] void FailInPlace(int code);
-  [[nodiscard]] bool PutBackOldContent() noexcept;
-  void RemoveBackup() noexcept;
-  void CloseTarget() noexcept;
+  [[noreturn]] void Fail(int code);
   void Discard() noexcept;
   void RequireOpen() const;
 
-  std::string target_;        // the file replaced, symbolic links resolved
-  std::string folder_;        // the target's folder
+  std::string shown_;          // the name as given, for messages
+  std::string target_;         // the file replaced (ResolvedTarget)
+  std::string folder_;         // the target's folder
   TRoute route_ = TRoute::Unnamed;
-  int fd_ = -1;               // the temporary file, or the target on the in-place route
-  std::string temp_;          // the temporary file's name, once it has one
-  std::string backup_;        // in place: the copy of the old content, until it is removed
-  int backupFd_ = -1;
-  std::int64_t oldSize_ = 0;  // in place: the length of the old content
+  int fd_ = -1;                // the temporary file, or on the in-place route the staging file
+  std::string temp_;           // the temporary file's name, once it has one
+  int targetFd_ = -1;          // in place: the target, open for writing
+  std::string stagingFolder_;  // in place: where the staging file and the record are
+  TChecksum checksum_;         // in place: of the new content
   std::int64_t written_ = 0;
-  bool writingBegan_ = false; // in place: the target no longer holds its old content
 };
 
 // Writes bytes as the whole content of path through a TAtomicFileWriter.

@@ -9,12 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <optional>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/Commands.h"
 #include "document/Failures.h"
+#include "tests/support/Records.h"
 #include "tests/support/TempDir.h"
 
 extern char** environ;
@@ -62,6 +67,38 @@ TResult RunCliFrom(const TTempDir& dir, const std::vector<std::string>& args,
   for (const std::string& name : {out, err}) std::filesystem::remove(name);
   return result;
 }
+
+// Starts korvane-cli in dir with args, its output thrown away; returns its process.
+pid_t StartCli(const TTempDir& dir, const std::vector<std::string>& args) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, dir.Path().c_str());
+  for (const int fd : {0, 1, 2}) {
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  }
+  std::vector<std::string> words = {KORVANE_CLI};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, KORVANE_CLI, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+// The program's data folder, where saves keep their backup records, is a folder of the tests'
+// own for the whole run.
+class TDataFolder : public ::testing::Environment {
+ public:
+  void SetUp() override { ::setenv("KORVANE_HOME", folder_.Path().c_str(), 1); }
+  [[nodiscard]] const std::string& Path() const { return folder_.Path(); }
+
+ private:
+  TTempDir folder_;
+};
+TDataFolder* const dataFolder =
+    static_cast<TDataFolder*>(::testing::AddGlobalTestEnvironment(new TDataFolder));
 
 // RunCliFrom with a standard input that holds input.
 TResult RunCli(const TTempDir& dir, const std::vector<std::string>& args,
@@ -435,6 +472,75 @@ TEST(CliOutput, AnInputWrittenInPlaceUnderAnotherName) {
     EXPECT_EQ(result.Status, 0) << result.Err;
     EXPECT_TRUE(TTempDir::Read(in) == want);
   }
+}
+
+// A run killed while it overwrites a hard-linked output in place leaves the file's old content
+// in a record of the data folder; the next run on that output puts it back before it reads
+// anything, so the file is always its old or its new content. Every other kill falls in the
+// overwriting itself, which begins when a whole record appears.
+TEST(CliOutput, KilledInPlaceSavesAreRecoveredByTheNextRun) {
+  using std::chrono::microseconds;
+  using TClock = std::chrono::steady_clock;
+  TTempDir dir;
+  std::string old;
+  std::string now;
+  for (int i = 0; old.size() < (6 << 20); ++i) old += "old line " + std::to_string(i) + "\r\n";
+  for (int i = 0; now.size() < (5 << 20); ++i) now += "new " + std::to_string(i) + "\r\n";
+  dir.Write("new.txt", now);
+  const std::string path = dir.File("doc.txt");
+  const auto reset = [&] {
+    std::filesystem::remove(path);
+    std::filesystem::remove(dir.File("other.txt"));
+    dir.Write("doc.txt", old);
+    std::filesystem::create_hard_link(path, dir.File("other.txt"));
+  };
+  // Kills a save `after` from its start or, with fromOverwrite, from the moment it begins to
+  // overwrite; returns the times to that moment and to the end.
+  const auto save = [&](std::optional<microseconds> after, bool fromOverwrite) {
+    const auto began = TClock::now();
+    const pid_t pid = StartCli(dir, {"new.txt", "-o", "doc.txt"});
+    auto overwrite = began;
+    int status = 0;
+    if (fromOverwrite || !after) {
+      while (!WholeRecordIn(dataFolder->Path()) && ::waitpid(pid, &status, WNOHANG) == 0) {
+      }
+      overwrite = TClock::now();
+    }
+    if (after) {
+      std::this_thread::sleep_until((fromOverwrite ? overwrite : began) + *after);
+      ::kill(pid, SIGKILL);
+    }
+    ::waitpid(pid, &status, 0);
+    return std::pair{std::chrono::duration_cast<microseconds>(overwrite - began),
+                     std::chrono::duration_cast<microseconds>(TClock::now() - began)};
+  };
+  reset();
+  const auto [toOverwrite, whole] = save(std::nullopt, false);
+  ASSERT_EQ(TTempDir::Read(path), now);
+  std::mt19937 random(1208);
+  std::uniform_int_distribution<long> anyMoment(0, whole.count() * 6 / 5);
+  std::uniform_int_distribution<long> overwriteMoment(0, (whole - toOverwrite).count() / 8);
+  int recovered = 0;
+  for (int run = 0; run < 30; ++run) {
+    reset();
+    const bool inOverwrite = run % 2 == 1;
+    save(microseconds(inOverwrite ? overwriteMoment(random) : anyMoment(random)), inOverwrite);
+    // The next run reads the file and writes it back as it is.
+    const TResult next = RunCli(dir, {"doc.txt", "-o", "doc.txt"});
+    EXPECT_EQ(next.Status, 0) << next.Err;
+    if (!next.Err.empty()) {
+      ++recovered;
+      EXPECT_EQ(next.Err, "korvane-cli: ﾌｧｲﾙ doc.txt の保存が前回途中で中断されていたため、"
+                          "保存前の内容に戻しました\n");
+    }
+    const std::string after = TTempDir::Read(path);
+    EXPECT_TRUE(after == old || after == now) << "run " << run << ": " << after.size() << " bytes";
+    EXPECT_EQ(TTempDir::Read(dir.File("other.txt")), after) << "run " << run;
+    EXPECT_EQ(RecordsIn(dataFolder->Path()), 0u) << "run " << run;
+  }
+  RecordProperty("recovered", recovered);
+  RecordProperty("overwrite", toOverwrite.count());
+  RecordProperty("whole", whole.count());
 }
 
 // The README's examples on the shipped samples: the recipes still parse and do their job.

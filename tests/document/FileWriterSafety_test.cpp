@@ -276,7 +276,7 @@ TEST(FileWriterInPlace, HardLinkedFileStaysOneFileUnderBothNames) {
 // How a test sends a writer down the in-place route.
 enum class TInPlaceCause { HardLink, UnwritableFolder };
 
-TEST(FileWriterInPlace, WriterDroppedBeforeCommitPutsTheOldContentBack) {
+TEST(FileWriterInPlace, TargetIsUntouchedUntilCommitAndAfterADroppedWriter) {
   struct Row { TInPlaceCause cause; const char* partial; };
   const Row rows[] = {
       {TInPlaceCause::HardLink, "a new beginning that is longer than the old content"},
@@ -297,21 +297,27 @@ TEST(FileWriterInPlace, WriterDroppedBeforeCommitPutsTheOldContentBack) {
       const bool unwritable = row.cause == TInPlaceCause::UnwritableFolder;
       const TFolderMode mode(dir.Path(), unwritable ? 0555 : 0755);
       FileIO::TAtomicFileWriter writer(path);
-      EXPECT_EQ(backups.Entries(), 1u);
       if (row.partial != nullptr) writer.Write(row.partial);
+      EXPECT_EQ(TTempDir::Read(path), "old content\r\n");
+      EXPECT_EQ(backups.Entries(), 0u);  // the new content waits in an unnamed file
     }
     EXPECT_EQ(TTempDir::Read(path), "old content\r\n");
     EXPECT_EQ(backups.Entries(), 0u);
   }
 }
 
-TEST(FileWriterInPlace, FailedWriteRestoresOldContentOrKeepsTheBackup) {
-  // The limit is set once the backup exists, so that it stops the new content and, when the
-  // old content is larger than the limit, putting the old content back as well.
-  struct Row { std::size_t oldSize; bool restored; };
-  const Row rows[] = {{1000, true}, {64 * 1024, false}};
+// Where the file-size limit stops an in-place save, the target keeps its old content and no
+// record is left: writing the new content, making the record, or overwriting the target.
+TEST(FileWriterInPlace, FailuresAtEveryStepKeepTheOldContent) {
+  enum class TStep { Staging, Record, Overwrite };
+  struct Row { TStep step; std::size_t oldSize; const char* failure; };
+  const Row rows[] = {
+      {TStep::Staging, 1000, "EFWriteError"},     // the limit stops the new content
+      {TStep::Record, 64 * 1024, "EFCreateError"},  // the old content does not fit a record
+      {TStep::Overwrite, 1000, "EFWriteError"},   // the target stops at the limit; put back
+  };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.oldSize);
+    SCOPED_TRACE(row.failure + std::to_string(row.oldSize));
     ReportAll(RunInChild([row](TFindings& f) {
       FileIO::IgnoreFileSizeSignal();
       TTempDir dir;
@@ -320,25 +326,34 @@ TEST(FileWriterInPlace, FailedWriteRestoresOldContentOrKeepsTheBackup) {
       const std::string path = dir.Write("doc.txt", old);
       ::link(path.c_str(), dir.File("other.txt").c_str());
       FileIO::TAtomicFileWriter writer(path);
-      SetFileSizeLimit(4096);
+      const std::string now(100 * 1024, 'n');
+      std::string failure = "none";
+      std::string message;
       try {
-        writer.Write(std::string(100 * 1024, 'n'));
-        f.Fail("wrote past the limit");
-      } catch (const ERestoreFailed& e) {
-        f.Expect(!row.restored, std::string("restore failed: ") + e.what());
+        if (row.step == TStep::Staging) SetFileSizeLimit(4096);
+        writer.Write(now);
+        if (row.step != TStep::Staging) SetFileSizeLimit(4096);
+        writer.Commit();
+      } catch (const EFWriteError& e) {
+        failure = "EFWriteError";
+        message = e.what();
         f.Equal(e.ErrorCode, EFBIG, "code");
-        f.Expect(std::string(e.what()).find(e.BackupPath) != std::string::npos,
-                 "message names the backup");
-        f.Equal(std::filesystem::path(e.BackupPath).parent_path().string(), backups.Path(),
-                "backup folder");
-        f.Expect(TTempDir::Read(e.BackupPath) == old, "backup holds the old content");
-        f.Equal(backups.Entries(), 1u, "backups kept");
-      } catch (const EInOutError& e) {
-        f.Expect(row.restored, std::string("plain failure: ") + e.what());
+      } catch (const EFCreateError& e) {
+        failure = "EFCreateError";
+        message = e.what();
         f.Equal(e.ErrorCode, EFBIG, "code");
-        f.Expect(TTempDir::Read(path) == old, "old content back");
-        f.Equal(backups.Entries(), 0u, "backups left");
+      } catch (const std::exception& e) {
+        failure = e.what();
       }
+      f.Equal(failure, std::string(row.failure), "failure");
+      f.Expect(message.find(path) != std::string::npos, "the message names the file: " + message);
+      // A failure in the backup folder names that folder, not only the file.
+      if (row.step != TStep::Overwrite) {
+        f.Expect(message.find(backups.Path()) != std::string::npos,
+                 "the message names the folder: " + message);
+      }
+      f.Expect(TTempDir::Read(path) == old, "old content kept");
+      f.Equal(backups.Entries(), 0u, "records left");
       try {
         writer.Commit();
         f.Fail("spent writer committed");
@@ -349,25 +364,35 @@ TEST(FileWriterInPlace, FailedWriteRestoresOldContentOrKeepsTheBackup) {
   }
 }
 
-TEST(FileWriterInPlace, RefusalsLeaveTargetAndBackupFolderAlone) {
+// Names that are not regular files are never replaced by one; a dangling link gets the file it
+// points at; a loop of links is refused.
+TEST(FileWriterTargets, OnlyRegularFilesAreReplaced) {
   TTempDir dir;
   TBackupFolder backups;
   const std::string pipe = dir.File("pipe.txt");
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
   ASSERT_EQ(::link(pipe.c_str(), dir.File("pipe-link.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("/dev/null", dir.File("null-link.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("loop.txt", dir.File("loop.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("b-loop.txt", dir.File("a-loop.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("a-loop.txt", dir.File("b-loop.txt").c_str()), 0);
+  const std::string notAFolder = dir.Write("not-a-folder", "");
   const std::string plain = dir.Write("plain.txt", "old");
   ASSERT_EQ(::link(plain.c_str(), dir.File("plain-link.txt").c_str()), 0);
-  const std::string notAFolder = dir.Write("not-a-folder", "");
 
-  struct Row { std::string path; std::string backupFolder; int code; std::string reason; };
+  struct Row { std::string path; int code; std::string reason; };
+  const std::string loop = "ｼﾝﾎﾞﾘｯｸ ﾘﾝｸがﾙｰﾌﾟしているか、多すぎます";
   const Row rows[] = {
-      // a named pipe without a reader must not hold up the save
-      {pipe, backups.Path(), ENXIO, "通常のﾌｧｲﾙではないため書き込めません"},
-      {plain, notAFolder + "/backups", ENOTDIR, "ﾊﾟｽが見つかりません"},
+      {pipe, EINVAL, "通常のﾌｧｲﾙではないため書き込めません（名前付きﾊﾟｲﾌﾟ）"},
+      {dir.File("pipe-link.txt"), EINVAL, "通常のﾌｧｲﾙではないため書き込めません（名前付きﾊﾟｲﾌﾟ）"},
+      {"/dev/null", EINVAL, "通常のﾌｧｲﾙではないため書き込めません（ﾃﾞﾊﾞｲｽ）"},
+      {dir.File("null-link.txt"), EINVAL, "通常のﾌｧｲﾙではないため書き込めません（ﾃﾞﾊﾞｲｽ）"},
+      {dir.File("loop.txt"), ELOOP, loop},
+      {dir.File("a-loop.txt"), ELOOP, loop},
+      {dir.File("no/such/folder.txt"), ENOENT, "ﾌｧｲﾙが見つかりません"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path);
-    FileIO::SetBackupFolder(row.backupFolder);
     try {
       FileIO::WriteFileAtomically(row.path, "new");
       ADD_FAILURE() << "saved";
@@ -377,8 +402,37 @@ TEST(FileWriterInPlace, RefusalsLeaveTargetAndBackupFolderAlone) {
     }
   }
   EXPECT_TRUE(S_ISFIFO(StatOf(pipe).st_mode));
+  EXPECT_TRUE(S_ISCHR(StatOf("/dev/null").st_mode));
+  struct stat link {};
+  EXPECT_EQ(::lstat(dir.File("loop.txt").c_str(), &link), 0);
+  EXPECT_TRUE(S_ISLNK(link.st_mode));
+
+  // A backup folder that cannot be made is named in the refusal; the file stays as it was.
+  FileIO::SetBackupFolder(notAFolder + "/backups");
+  try {
+    FileIO::WriteFileAtomically(plain, "new");
+    ADD_FAILURE() << "saved";
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.ErrorCode, ENOTDIR);
+    EXPECT_EQ(e.what(), "ﾌｧｲﾙ " + plain + " を作成できません\n作業用のﾌｧｲﾙを ﾌｫﾙﾀﾞ " + notAFolder +
+                            "/backups に書き込めません\nﾊﾟｽが見つかりません");
+  }
+  FileIO::SetBackupFolder(backups.Path());
   EXPECT_EQ(TTempDir::Read(plain), "old");
-  EXPECT_EQ(EntriesIn(dir.Path()), 5u);
+
+  // A dangling link, relative or absolute, is followed: its file is created, the link stays.
+  const std::string made = dir.File("made/later.txt");
+  ASSERT_EQ(::mkdir(dir.File("made").c_str(), 0755), 0);
+  ASSERT_EQ(::symlink("made/later.txt", dir.File("relative.txt").c_str()), 0);
+  FileIO::WriteFileAtomically(dir.File("relative.txt"), "via a relative link");
+  EXPECT_EQ(TTempDir::Read(made), "via a relative link");
+  ASSERT_EQ(::symlink(dir.File("made/absolute.txt").c_str(), dir.File("absolute.txt").c_str()), 0);
+  FileIO::WriteFileAtomically(dir.File("absolute.txt"), "via an absolute link");
+  EXPECT_EQ(TTempDir::Read(dir.File("made/absolute.txt")), "via an absolute link");
+  for (const char* name : {"relative.txt", "absolute.txt"}) {
+    EXPECT_EQ(::lstat(dir.File(name).c_str(), &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode)) << name;
+  }
   EXPECT_EQ(backups.Entries(), 0u);
 }
 
@@ -416,7 +470,9 @@ TEST(FileWriterLimits, FileSizeLimitFailsTheSaveAndKeepsTheOldFile) {
         f.Fail("saved past the limit");
       } catch (const EInOutError& e) {
         f.Equal(e.ErrorCode, EFBIG, "code");
-        f.Equal(std::string(e.what()), "ﾌｧｲﾙｻｲｽﾞの上限を超えたため書き込めません", "message");
+        f.Equal(std::string(e.what()),
+                "ﾌｧｲﾙ " + path + " に書き込めません\nﾌｧｲﾙｻｲｽﾞの上限を超えたため書き込めません",
+                "message");
       }
       f.Equal(TTempDir::Read(path), "old\r\n", "content");
       f.Equal(EntriesIn(dir.Path()), 1u, "folder entries");

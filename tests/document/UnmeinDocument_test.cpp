@@ -8,11 +8,17 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/Globals.h"
 #include "app/StatusBar.h"
 #include "document/editor/EditorControl.h"
+#include "document/FileIO.h"
+#include "document/SaveRecord.h"
+#include "tests/support/Records.h"
 #include "tests/support/WindowFixture.h"
 
 namespace {
@@ -29,6 +35,8 @@ class UnmeinDocumentTest : public QObject {
   void startUpFailures_data();
   void startUpFailures();
   void startUpNamesAreMadeAbsolute();
+  void interruptedSaveIsOfferedBack_data();
+  void interruptedSaveIsOfferedBack();
   void newKeepsTypedTextAsUnchangedDocument();
   void exitWithUnchangedDocumentAsksNothing();
   void exitAfterAppendAsksUntilYes();
@@ -106,6 +114,46 @@ void UnmeinDocumentTest::startUpFailures() {
   fm.show();
   QTest::qWait(20);
   QCOMPARE(fx.Platform().Messages.size(), 1);  // told once
+}
+
+void UnmeinDocumentTest::interruptedSaveIsOfferedBack_data() {
+  QTest::addColumn<TAnswer>("answer");
+  QTest::addColumn<QByteArray>("fileAfter");
+  QTest::addColumn<std::size_t>("recordsAfter");
+  QTest::newRow("yes: the old content back") << TAnswer::Yes << QByteArray("old\r\n") << std::size_t{0};
+  QTest::newRow("no: given up") << TAnswer::No << QByteArray("ne") << std::size_t{0};
+  QTest::newRow("cancel: asked again next time") << TAnswer::Cancel << QByteArray("ne") << std::size_t{1};
+}
+
+// A save in place that an earlier run (of the window or the command line) did not finish is
+// offered back once the window is shown, naming the file.
+void UnmeinDocumentTest::interruptedSaveIsOfferedBack() {
+  QFETCH(TAnswer, answer);
+  QFETCH(QByteArray, fileAfter);
+  QFETCH(std::size_t, recordsAfter);
+  TWindowFixture fx;
+  const QString path = fx.Write(QStringLiteral("doc.txt"), "old\r\n");
+  const std::string native = QFile::encodeName(path).toStdString();
+  {
+    FileIO::TChecksum sum;
+    sum.Add("new\r\n");
+    const int old = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    const FileIO::TSaveRecord record(FileIO::BackupFolder(), FileIO::ResolvedTarget(native),
+                                     native, old, 5, sum.Value());
+    ::close(old);
+  }  // the saving process died here
+  fx.Write(QStringLiteral("doc.txt"), "ne");
+  fx.Platform().Answers.push_back(answer);
+  TFmmein& fm = fx.Form();
+  fm.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&fm));
+  QTRY_COMPARE(fx.Platform().Questions.size(), 1);
+  QCOMPARE(fx.Platform().Questions[0].Title, QStringLiteral("保存の復旧"));
+  QVERIFY(fx.Platform().Questions[0].Text.contains(QStringLiteral("ﾌｧｲﾙ ") + path + QStringLiteral(" の保存")));
+  QCOMPARE(fx.Platform().Questions[0].At, fm.PromptPoint());
+  QCOMPARE(TWindowFixture::Read(path), fileAfter);
+  QCOMPARE(RecordsIn(FileIO::BackupFolder()), recordsAfter);
+  QVERIFY(fx.Platform().Messages.isEmpty());
 }
 
 // A relative name is taken from the folder current at start-up: a later save goes there even
@@ -293,6 +341,21 @@ void UnmeinDocumentTest::failedSaveKeepsOldFileAndFlags() {
   QCOMPARE(fx.Text(), before);
   fx.ChooseFile(existing);
   fx.Trigger("Fsave");
+  QCOMPARE(TWindowFixture::Read(existing), before);
+
+  // A write that fails midway (here the file-size limit, as a full disk would) names the file
+  // that was not saved.
+  FileIO::IgnoreFileSizeSignal();
+  struct rlimit limit {};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const struct rlimit small {2, limit.rlim_max};
+  QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  fx.ChooseFile(existing);
+  fx.Trigger("Fsave");
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  QCOMPARE(fx.Platform().Messages.last().Text,
+           QStringLiteral("ﾌｧｲﾙ %1 に書き込めません\nﾌｧｲﾙｻｲｽﾞの上限を超えたため書き込めません")
+               .arg(existing));
   QCOMPARE(TWindowFixture::Read(existing), before);
 }
 
