@@ -31,6 +31,11 @@ QString WithEditorBreaks(QString text) {
   return text;
 }
 
+// A key held with Alt, Ctrl or Meta is a command (a menu mnemonic, a shortcut), never text.
+bool IsCommandKey(const QKeyEvent* key) {
+  return key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
+}
+
 bool IsTypedText(const QString& text) {
   if (text.isEmpty()) return false;
   for (const QChar c : text) {
@@ -248,8 +253,7 @@ bool TEditorControl::EditByKey(QKeyEvent* event) {
     if (key == Qt::Key_Backspace) return DeleteBackward(), true;
     if (key == Qt::Key_Delete) return DeleteForward(), true;
   }
-  const bool command = event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-  if (!command && IsTypedText(event->text())) {
+  if (!IsCommandKey(event) && IsTypedText(event->text())) {
     InsertTyped(event->text(), true);
     return true;
   }
@@ -303,10 +307,9 @@ bool TEditorControl::event(QEvent* event) {
   // Editing keys belong to the editor before any window shortcut.
   if (event->type() == QEvent::ShortcutOverride) {
     auto* key = static_cast<QKeyEvent*>(event);
-    const bool command = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
     if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut) ||
         key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Undo) ||
-        key->matches(QKeySequence::SelectAll) || (!command && IsTypedText(key->text()))) {
+        key->matches(QKeySequence::SelectAll) || (!IsCommandKey(key) && IsTypedText(key->text()))) {
       event->accept();
       return true;
     }

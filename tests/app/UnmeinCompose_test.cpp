@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QToolBar>
@@ -31,6 +33,7 @@ class UnmeinComposeTest : public QObject {
   void statusPanelsFitTheirTextsAndStayInPlace();
   void standardShortcuts();
   void shortcutsReachTheirCommands();
+  void altLettersOpenMenusAndTypeNothing();
 };
 
 void UnmeinComposeTest::toolBarButtonsInOrder() {
@@ -268,6 +271,37 @@ void UnmeinComposeTest::shortcutsReachTheirCommands() {
   fx.ChooseFile(fx.FilePath(QStringLiteral("x.txt")));
   QTest::keyClick(fm.Btext, Qt::Key_S, Qt::ControlModifier);
   QCOMPARE(TWindowFixture::Read(fx.FilePath(QStringLiteral("x.txt"))), QByteArray("x"));
+}
+
+// With the editor focused, Alt and a menu's letter opens that menu; no key held with Alt, Ctrl
+// or Meta ever puts its letter into the document.
+void UnmeinComposeTest::altLettersOpenMenusAndTypeNothing() {
+  TWindowFixture fx;
+  TFmmein& fm = fx.Form();
+  fm.show();
+  QVERIFY(QTest::qWaitForWindowActive(&fm));
+  fm.Btext->setFocus();
+  fx.Trigger("New1");
+  struct Row { Qt::Key key; QMenu* menu; };
+  const Row rows[] = {{Qt::Key_F, fm.File1},   {Qt::Key_E, fm.Edit1},    {Qt::Key_V, fm.Show1},
+                      {Qt::Key_J, fm.N52},     {Qt::Key_R, fm.Replace1}, {Qt::Key_D, fm.Delete1},
+                      {Qt::Key_O, fm.Option1}, {Qt::Key_H, fm.Help1}};
+  for (const Row& row : rows) {
+    QTest::keyClick(fm.Btext, row.key, Qt::AltModifier);
+    QTRY_VERIFY2(row.menu->isVisible(), qPrintable(row.menu->title()));
+    QTest::keyClick(row.menu, Qt::Key_Escape);  // the menu closes
+    QTest::keyClick(fm.menuBar(), Qt::Key_Escape);  // the menu bar gives the keyboard back
+    QTRY_VERIFY(!row.menu->isVisible());
+    fm.activateWindow();
+    fm.Btext->setFocus();
+  }
+  for (const Qt::KeyboardModifiers held :
+       {Qt::KeyboardModifiers(Qt::AltModifier), Qt::KeyboardModifiers(Qt::MetaModifier),
+        Qt::KeyboardModifiers(Qt::AltModifier | Qt::ShiftModifier)}) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, held, QStringLiteral("q"));
+    QApplication::sendEvent(fm.Btext, &press);
+  }
+  QCOMPARE(fx.Text(), QByteArray());
 }
 
 QTEST_MAIN(UnmeinComposeTest)
