@@ -1,7 +1,10 @@
 // The program's windows.
 #include "app/Forms.h"
 
+#include <QApplication>
+
 #include "app/Globals.h"
+#include "app/ToolImages.h"
 #include "app/Unmein.h"
 #include "replace/Unrep.h"
 #include "view/UnMark.h"
@@ -12,6 +15,7 @@
 // whose start-up prepares what the dialogs read, and the dialogs in their order.
 TForms::TForms(const QStringList& commandLine) {
   HelpFile = QStringLiteral("qrc:/help/korvane.html");
+  QApplication::setWindowIcon(ProgramIcon());
   main_ = std::make_unique<TFmmein>(commandLine);
   var_ = std::make_unique<TFmvar>();
   rep_ = std::make_unique<TFmrep>(*main_);

@@ -182,3 +182,9 @@ QPixmap ProgramPicture(int size) {
   p.drawLine(QPointF(9, 17), QPointF(11, 15));
   return picture;
 }
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addPixmap(ProgramPicture(size));
+  return icon;
+}

@@ -5,6 +5,7 @@
 
 // The picture at `index` (0–20); an empty icon for any other index.
 [[nodiscard]] QIcon ToolImage(int index);
-// The program's own picture (two sheets joined into one), `size` pixels square; also the
-// windows' icon.
+// The program's own picture (two sheets joined into one), `size` pixels square.
 [[nodiscard]] QPixmap ProgramPicture(int size);
+// The program's picture at the sizes desktops ask for (16–256 pixels): every window's icon.
+[[nodiscard]] QIcon ProgramIcon();

@@ -115,11 +115,12 @@ void TFmMark::showEvent(QShowEvent* event) {
   FormActivate();
 }
 
-// The slots show their 0-based line index, as they hold it.
+// The slots hold 0-based line indexes; they show the line numbers that the caret display and
+// the range fields show, counted from 1.
 void TFmMark::FormActivate() {
   for (std::size_t i = 0; i < MarkCaptions.size(); ++i) {
     const std::int32_t line = main_.MarkLines[i];
-    MarkCaptions[i] = line == -1 ? kNotSet : QString::number(line);
+    MarkCaptions[i] = line == -1 ? kNotSet : QString::number(line + 1);
   }
   CapStr();
 }

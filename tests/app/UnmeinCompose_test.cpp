@@ -29,6 +29,7 @@ class UnmeinComposeTest : public QObject {
   void noDocumentEnabling();
   void memoClipCreatedEmptyAndExistingKept();
   void failureInAHandlerIsShownAndTheWindowGoesOn();
+  void programPictureIsEveryWindowsIcon();
   void toolImagesAreDrawn();
   void statusPanelsFitTheirTextsAndStayInPlace();
   void standardShortcuts();
@@ -187,6 +188,16 @@ void UnmeinComposeTest::failureInAHandlerIsShownAndTheWindowGoesOn() {
   QVERIFY(fx.Action("Fopen")->isEnabled());
   fx.Open(fx.Write(QStringLiteral("a.txt"), "a\r\n"));
   QVERIFY(fx.Form().HasDocument);
+}
+
+void UnmeinComposeTest::programPictureIsEveryWindowsIcon() {
+  TWindowFixture fx;
+  for (QWidget* window : std::initializer_list<QWidget*>{&fx.Form(), &fx.Rep()}) {
+    const QIcon icon = window->windowIcon();
+    QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
+    QVERIFY(icon.availableSizes().contains(QSize(256, 256)));
+    QCOMPARE(icon.pixmap(32, 32).toImage(), ProgramPicture(32).toImage());
+  }
 }
 
 void UnmeinComposeTest::toolImagesAreDrawn() {

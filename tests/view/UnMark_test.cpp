@@ -138,15 +138,16 @@ void UnMarkTest::dialogShowsTheSlots() {
   InDialog(fx, [&](TFmMark& dialog) {
     shown = true;
     QCOMPARE(dialog.MarkChoice, -1);
-    QCOMPARE(Captions(dialog), (QStringList{QStringLiteral("9"), N, N, N, N}));
+    QCOMPARE(Captions(dialog), (QStringList{QStringLiteral("10"), N, N, N, N}));
     dialog.Button3->click();
   });
   QVERIFY(shown);
   QCOMPARE(fx.Platform().ModalTitles, QStringList{QStringLiteral("マーク処理")});
-  // The tool button opens the same dialog; the first line shows as 0.
+  // The tool button opens the same dialog; the first line shows as 1, as the caret display
+  // counts it.
   MarkLines(fx, {0});
   InDialog(fx, [&](TFmMark& dialog) {
-    QCOMPARE(Captions(dialog), (QStringList{QStringLiteral("9"), QStringLiteral("0"), N, N, N}));
+    QCOMPARE(Captions(dialog), (QStringList{QStringLiteral("10"), QStringLiteral("1"), N, N, N}));
     dialog.Button3->click();
   }, "Mark");
   QCOMPARE(fx.Platform().ModalTitles.size(), 2);
@@ -187,7 +188,7 @@ void UnMarkTest::deleteTheSelectedMark() {
     dialog.MK1->SetItemIndex(1);
     dialog.Button2->click();
     QVERIFY(dialog.isVisible());  // the dialog stays open
-    QCOMPARE(Captions(dialog), (QStringList{QStringLiteral("1"), N, QStringLiteral("3"), N, N}));
+    QCOMPARE(Captions(dialog), (QStringList{QStringLiteral("2"), N, QStringLiteral("4"), N, N}));
     QVERIFY(MarkCommandsEnabled(fx));
     dialog.Button3->click();
   });
@@ -241,7 +242,7 @@ void UnMarkTest::marksPastAShorterDocument() {
   editor->SetSelStart(4);
   InDialog(fx, [&](TFmMark& dialog) {
     // Index 20 is gone; index 15, the empty line after the final break, stays.
-    QCOMPARE(Captions(dialog), (QStringList{N, QStringLiteral("3"), QStringLiteral("15"), N, N}));
+    QCOMPARE(Captions(dialog), (QStringList{N, QStringLiteral("4"), QStringLiteral("16"), N, N}));
     dialog.MK1->SetItemIndex(0);
     dialog.Button1->click();
   });
