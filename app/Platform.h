@@ -62,8 +62,8 @@ class TPlatform {
   // The printer set-up dialog (PrintSet): true when the user confirms; printer then holds the
   // chosen printer and its settings.
   virtual bool ChoosePrinter(QWidget* owner, QPrinter& printer) = 0;
-  // Opens a folder in the desktop's file manager; a failure is ignored.
-  virtual void Explore(QWidget* owner, const QString& folder) = 0;
+  // Opens a folder in the desktop's file manager; false when there is none to open it.
+  virtual bool Explore(QWidget* owner, const QString& folder) = 0;
   // Shows the topic of a help file that carries a context number.
   virtual void ShowHelp(QWidget* owner, const QString& helpFile, int context) = 0;
   // The hourglass over the whole application, or the normal cursor again.

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QUrl>
@@ -138,8 +140,20 @@ bool TQtPlatform::ChoosePrinter(QWidget* owner, QPrinter& printer) {
   return dialog.exec() == QDialog::Accepted;
 }
 
-void TQtPlatform::Explore(QWidget*, const QString& folder) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+bool TQtPlatform::Explore(QWidget*, const QString& folder) {
+  // The desktop's launcher starts in the background and says nothing when no program opens
+  // folders: ask the desktop's database first, where it can be asked.
+  const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+  if (!query.isEmpty()) {
+    QProcess process;
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"),
+                          QStringLiteral("inode/directory")});
+    if (process.waitForFinished(2000) && process.exitCode() == 0 &&
+        process.readAllStandardOutput().trimmed().isEmpty()) {
+      return false;
+    }
+  }
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 void TQtPlatform::ShowHelp(QWidget* owner, const QString& helpFile, int context) {

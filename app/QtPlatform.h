@@ -32,7 +32,7 @@ class TQtPlatform : public TPlatform {
   int ShowModal(QDialog& dialog) override;
   QString ClipboardText() override;
   bool ChoosePrinter(QWidget* owner, QPrinter& printer) override;
-  void Explore(QWidget* owner, const QString& folder) override;
+  bool Explore(QWidget* owner, const QString& folder) override;
   void ShowHelp(QWidget* owner, const QString& helpFile, int context) override;
   void SetBusyCursor(bool busy) override;
   void BringToFront(QWidget* window) override;

@@ -70,7 +70,7 @@ class TSilentPlatform : public TPlatform {
   int ShowModal(QDialog&) override { return 0; }
   QString ClipboardText() override { return {}; }
   bool ChoosePrinter(QWidget*, QPrinter&) override { return false; }
-  void Explore(QWidget*, const QString&) override {}
+  bool Explore(QWidget*, const QString&) override { return true; }
   void ShowHelp(QWidget*, const QString&, int) override {}
   void SetBusyCursor(bool) override {}
   void BringToFront(QWidget*) override {}

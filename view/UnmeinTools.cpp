@@ -54,7 +54,14 @@ void TFmmein::Print1Click(QObject*) {
   Btext->Print(printer);
 }
 
-void TFmmein::N35Click(QObject*) { Platform().Explore(this, DataFolder()); }
+void TFmmein::N35Click(QObject*) {
+  const QString folder = DataFolder();
+  if (Platform().Explore(this, folder)) return;
+  Platform().ShowMessage(this, MessagePoint(), TMessageKind::Information, QStringLiteral("ｴｸｽﾌﾟﾛｰﾗ"),
+                         QStringLiteral("ﾌｫﾙﾀﾞを開くﾌｧｲﾙ ﾏﾈｰｼﾞｬが見つかりません。\n"
+                                        "このﾌﾟﾛｸﾞﾗﾑのﾌｧｲﾙはﾌｫﾙﾀﾞ %1 にあります。")
+                             .arg(folder));
+}
 
 void TFmmein::Help2Click(QObject*) { Platform().ShowHelp(this, HelpFile, 10000); }
 

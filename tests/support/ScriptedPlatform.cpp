@@ -82,7 +82,10 @@ bool TScriptedPlatform::ChoosePrinter(QWidget*, QPrinter& printer) {
   return true;
 }
 
-void TScriptedPlatform::Explore(QWidget*, const QString& folder) { Explored << folder; }
+bool TScriptedPlatform::Explore(QWidget*, const QString& folder) {
+  Explored << folder;
+  return FileManagerInstalled;
+}
 
 void TScriptedPlatform::ShowHelp(QWidget*, const QString& helpFile, int context) {
   HelpShown.append({helpFile, context});

@@ -37,7 +37,7 @@ class TScriptedPlatform : public TPlatform {
   int ShowModal(QDialog& dialog) override;
   QString ClipboardText() override;
   bool ChoosePrinter(QWidget* owner, QPrinter& printer) override;
-  void Explore(QWidget* owner, const QString& folder) override;
+  bool Explore(QWidget* owner, const QString& folder) override;
   void ShowHelp(QWidget* owner, const QString& helpFile, int context) override;
   void SetBusyCursor(bool busy) override;
   void BringToFront(QWidget* window) override;
@@ -53,6 +53,7 @@ class TScriptedPlatform : public TPlatform {
   QString PrintToPdf;
   int PrinterDialogs = 0;
   QStringList Explored;
+  bool FileManagerInstalled = true;
   QList<QPair<QString, int>> HelpShown;
   QList<QString> ModalTitles;  // the dialogs shown, by window title
 

@@ -287,6 +287,14 @@ void UnmeinViewTest::dataFolderHelpAndVersion() {
   fx.Trigger("N35");
   QCOMPARE(fx.Platform().Explored, QStringList{DataFolder()});
   QVERIFY(fx.Platform().Explored[0].endsWith(QStringLiteral("home/")));
+  QVERIFY(fx.Platform().Messages.isEmpty());
+  // Without a file manager the user is told where the folder is.
+  fx.Platform().FileManagerInstalled = false;
+  fx.Trigger("N35");
+  QCOMPARE(fx.Platform().MessageTexts(),
+           QStringList{QStringLiteral("ﾌｫﾙﾀﾞを開くﾌｧｲﾙ ﾏﾈｰｼﾞｬが見つかりません。\n"
+                                      "このﾌﾟﾛｸﾞﾗﾑのﾌｧｲﾙはﾌｫﾙﾀﾞ %1 にあります。")
+                           .arg(DataFolder())});
   fx.Trigger("Help2");
   QCOMPARE(fx.Platform().HelpShown.size(), 1);
   QCOMPARE(fx.Platform().HelpShown[0].first, HelpFile);
