@@ -25,6 +25,7 @@
 #include "document/Failures.h"
 #include "document/FileIO.h"
 #include "document/SaveRecord.h"
+#include "replace/Unrep.h"
 
 namespace {
 
@@ -258,6 +259,15 @@ void TFmmein::closeEvent(QCloseEvent* event) {
   bool leave = exitConfirmed_;
   if (!leave) Run([&] { leave = PassUnsavedGuard(1); });
   if (leave) {
+    // The replace dialog's files are written while the window is still there to tell of a
+    // file that could not be written.
+    if (Fmrep != nullptr) {
+      const QStringList failures = Fmrep->WriteFiles();
+      if (!failures.isEmpty()) {
+        Platform().ShowMessage(this, PromptPoint(), TMessageKind::Error, QStringLiteral("ｴﾗｰ"),
+                               failures.join(QStringLiteral("\n\n")));
+      }
+    }
     event->accept();
   } else {
     event->ignore();

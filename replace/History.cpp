@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 #include "document/Failures.h"
 #include "document/FileIO.h"
@@ -20,25 +21,49 @@ void AddHistory(std::string_view text, TSlots& slots) {
   slots.back() = text;
 }
 
-std::vector<std::string> ReadEntries(const std::string& path) {
-  std::string bytes;
+std::vector<std::string> ReadEntries(const std::string& path, std::size_t most) {
+  std::optional<FileIO::TInputFile> file;
   try {
-    bytes = FileIO::ReadWholeFile(path);
+    file.emplace(path);
   } catch (const EInOutError& e) {
     if (e.ErrorCode == ENOENT) return {};
     throw;
   }
-  std::string_view text(bytes);
-  text = text.substr(0, std::min(text.find('\0'), text.size()));
-
+  constexpr std::string_view kEnds("\r\n\0", 3);
   std::vector<std::string> entries;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+  std::string text;          // what was read and not yet taken
+  std::size_t pos = 0;       // where the next entry starts
+  std::size_t scanned = 0;   // text before this holds no line end after pos
+  bool atEnd = false;
+  char buffer[1 << 16];
+  while (entries.size() < most) {
+    std::size_t end = text.find_first_of(kEnds, std::max(pos, scanned));
+    if (end != std::string::npos && text[end] == '\0') {  // a NUL ends the text
+      text.resize(end);
+      atEnd = true;
+      end = std::string::npos;
+    }
+    // A CR read last may be the first half of a CR LF: read on before deciding.
+    const bool crAtEdge = end != std::string::npos && text[end] == '\r' && end + 1 == text.size();
+    if (!atEnd && (end == std::string::npos || crAtEdge)) {
+      scanned = (end == std::string::npos ? text.size() : end) - pos;
+      text.erase(0, pos);
+      pos = 0;
+      const std::size_t got = file->Read(buffer, sizeof buffer);
+      if (got == 0) {
+        atEnd = true;
+      } else {
+        text.append(buffer, got);
+      }
+      continue;
+    }
+    if (end == std::string::npos) {
+      if (pos < text.size()) entries.emplace_back(text.substr(pos));
+      break;
+    }
     entries.emplace_back(text.substr(pos, end - pos));
-    pos = end;
-    if (pos < text.size() && text[pos] == '\r') ++pos;
-    if (pos < text.size() && text[pos] == '\n') ++pos;
+    pos = end + 1;
+    if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
   }
   return entries;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,9 +24,11 @@ void AddHistory(std::string_view text, TSlots& slots);
 // The entries of a history or memo file: lines end at CR, LF or CR LF; a NUL byte ends the
 // text; a final line break adds no entry, and an empty text has none. A missing file gives no
 // entries (other read failures throw the core's EInOutError family, ENotRegularFile for a
-// pipe or a device). Entries keep their bytes exactly. Linear in the file's size.
+// pipe or a device). Entries keep their bytes exactly. At most `most` entries, the first ones:
+// the file is read only as far as they go. Linear in the bytes read.
 //      "a\r\n\r\nb" → {"a", "", "b"}      "a\nb\r" → {"a", "b"}      "a\0b\r\n" → {"a"}
-[[nodiscard]] std::vector<std::string> ReadEntries(const std::string& path);
+[[nodiscard]] std::vector<std::string> ReadEntries(const std::string& path,
+                                                   std::size_t most = SIZE_MAX);
 
 // Slots from the first six entries: slot i := entry i when it exists and is not empty.
 [[nodiscard]] TSlots SlotsFrom(const std::vector<std::string>& entries);

@@ -14,11 +14,14 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
+
 #include "app/FailureReport.h"
 #include "app/Globals.h"
 #include "app/Platform.h"
 #include "app/Unmein.h"
 #include "app/Widgets.h"
+#include "document/Failures.h"
 #include "document/editor/QtText.h"
 
 TFmrep* Fmrep = nullptr;
@@ -192,7 +195,12 @@ void TFmrep::FormCreate() {
   ShowEntries(Combo1, History::ReadEntries(NativePath(MemoClipPath)));
   Combo1->setCurrentIndex(-1);
   for (int tag = 1; tag <= 3; ++tag) {
-    const std::vector<std::string> entries = History::ReadEntries(NativePath(HistoryPath(tag)));
+    // A history keeps six entries; a longer file (made by hand) is read no further, and it is
+    // left as it is unless the history changes.
+    std::vector<std::string> entries =
+        History::ReadEntries(NativePath(HistoryPath(tag)), History::kSlots + 1);
+    longFile_[static_cast<std::size_t>(tag - 1)] = entries.size() > History::kSlots;
+    entries.resize(std::min<std::size_t>(entries.size(), History::kSlots));
     ShowEntries(Field(tag), entries);
     Field(tag)->setCurrentIndex(-1);
     Slots(tag) = History::SlotsFrom(entries);
@@ -200,13 +208,32 @@ void TFmrep::FormCreate() {
 }
 
 void TFmrep::FormDestroy() {
-  History::WriteEntries(NativePath(MemoClipPath), EntriesOf(Combo1));
+  if (filesWritten_) return;
+  const QStringList failures = WriteFiles();
+  if (!failures.isEmpty()) throw EKorvaneError(failures.join(QStringLiteral("\n\n")).toStdString());
+}
+
+QStringList TFmrep::WriteFiles() {
+  filesWritten_ = true;
+  QStringList failures;
+  // Each file on its own: a failure with one never keeps the others from being written.
+  const auto write = [&](const QString& path, const QComboBox* combo) {
+    try {
+      History::WriteEntries(NativePath(path), EntriesOf(combo));
+    } catch (const EFCreateError& e) {
+      failures << FailureMessage(e);  // names the file already
+    } catch (const std::exception& e) {
+      failures << QStringLiteral("ﾌｧｲﾙ %1 に書き込めません\n%2").arg(path, FailureMessage(e));
+    }
+  };
+  write(MemoClipPath, Combo1);
   for (int tag = 1; tag <= 3; ++tag) {
     // An emptied list leaves its file as it is: absent after its history was cleared.
-    if (Field(tag)->count() > 0) {
-      History::WriteEntries(NativePath(HistoryPath(tag)), EntriesOf(Field(tag)));
+    if (Field(tag)->count() > 0 && !longFile_[static_cast<std::size_t>(tag - 1)]) {
+      write(HistoryPath(tag), Field(tag));
     }
   }
+  return failures;
 }
 
 ReplaceRules::TFields TFmrep::Fields() const {
@@ -255,6 +282,9 @@ void TFmrep::sb1Click(QObject* Sender) {
 
 void TFmrep::cp1Click(QObject*) {
   const QString text = Platform().ClipboardText();
+  // The memo file holds Shift-JIS: a character it cannot hold is refused here, naming it,
+  // rather than lost with the whole file at exit.
+  (void)QtText::EncodeFromEditor(text);
   Combo1->addItem(text);
   Combo1->setEditText(text);
 }
@@ -267,12 +297,14 @@ void TFmrep::clr1Click(QObject* Sender) {
   field->clear();
   field->setEditText(text);  // the field's text stays
   QFile::remove(HistoryPath(tag));
+  longFile_[static_cast<std::size_t>(tag - 1)] = false;
 }
 
 void TFmrep::Combo1KeyPress(int Key) {
   if (EditIndex == -100) EditIndex = Combo1->currentIndex();
   if (Key != Qt::Key_Return && Key != Qt::Key_Enter) return;
   const QString text = Combo1->currentText();
+  (void)QtText::EncodeFromEditor(text);  // refused as the clipboard's text is
   // An entry deleted since typing began can no longer be replaced; the text is then added.
   if (EditIndex >= 0 && EditIndex < Combo1->count()) {
     Combo1->removeItem(EditIndex);
@@ -298,6 +330,7 @@ bool TFmrep::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFmrep::SaveHistory() {
+  longFile_.fill(false);
   for (int tag = 1; tag <= 3; ++tag) {
     QComboBox* field = Field(tag);
     History::TSlots& history = Slots(tag);

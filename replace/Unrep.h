@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -43,7 +44,12 @@ class TFmrep : public QDialog {
 
   // ---- handlers ----
   void FormCreate();
+  // Writes the memo clip and history files unless WriteFiles has; throws a failure naming
+  // every file that could not be written.
   void FormDestroy();
+  // Writes the memo clip and the history files, each on its own; the messages of those that
+  // could not be written (none: all were).
+  [[nodiscard]] QStringList WriteFiles();
   void BitBtn1Click(QObject* Sender);   // 実行
   void BitBtn2Click(QObject* Sender);   // キャンセル
   void sb1Click(QObject* Sender);       // 文字消去, One Item Clear, Memo All Clear
@@ -69,6 +75,8 @@ class TFmrep : public QDialog {
   [[nodiscard]] ReplaceRules::TFields Fields() const;
   [[nodiscard]] ReplaceRules::TOptions Options() const;
   TFmmein& main_;
+  std::array<bool, 3> longFile_{};
+  bool filesWritten_ = false;  // a history file of more than six entries, not yet changed
 };
 
 // The replace dialog of the running program (null before it is created and after it is gone).

@@ -97,8 +97,37 @@ TEST(HistoryReadEntries, LinesOfTheFile) {
   TTempDir dir;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.rule);
+    const std::string path = dir.Write("e1.tmp", row.bytes);
+    EXPECT_EQ(History::ReadEntries(path), row.want);
+    // The first entries only, as far as they go.
+    for (std::size_t most = 0; most <= row.want.size(); ++most) {
+      EXPECT_EQ(History::ReadEntries(path, most), Entries(row.want.begin(), row.want.begin() + most));
+    }
+  }
+}
+
+// Files read in pieces: a CR LF, a NUL or an entry across a piece's edge reads as in one piece,
+// and a limit stops early in a file of millions of lines.
+TEST(HistoryReadEntries, PiecesOfTheFileJoinExactly) {
+  TTempDir dir;
+  const std::string head(65535, 'a');
+  const std::string big(3 << 20, 'b');
+  struct Row { const char* rule; std::string bytes; Entries want; };
+  const Row rows[] = {
+      {"CR LF across the edge", head + "\r\nz", {head, "z"}},
+      {"CR at the edge, then text", head + "\rz", {head, "z"}},
+      {"CR, CR LF across the edge", head.substr(1) + "\r\r\nz", {head.substr(1), "", "z"}},
+      {"NUL after the edge", head + "xy" + std::string(1, '\0') + "\r\nz", {head + "xy"}},
+      {"one entry of megabytes", big + "\r\n" + big, {big, big}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.rule);
     EXPECT_EQ(History::ReadEntries(dir.Write("e1.tmp", row.bytes)), row.want);
   }
+  std::string lines;
+  for (int i = 0; i < 2'000'000; ++i) lines += std::to_string(i) + "\r\n";
+  const std::string path = dir.Write("e2.tmp", lines);
+  EXPECT_EQ(History::ReadEntries(path, History::kSlots), (Entries{"0", "1", "2", "3", "4", "5"}));
 }
 
 TEST(HistoryReadEntries, MissingFileHasNoEntriesOtherFailuresThrow) {

@@ -67,13 +67,15 @@ class UnrepTest : public QObject {
   void executeResetsOptionsAndRecordsHistory();
   void cancelKeepsEverything();
   void historySlotsAndFilesAcrossARestart();
-  void longHistoryFileShowsAllUntilTheFirstExecution();
+  void longHistoryFileShowsItsFirstSixEntries();
   void clearedHistoryFileStaysDeletedUntilAnExecution();
   void damagedFilesKeepTheirBytes();
   void memoEditingInPlace();
   void clipboardAndClearButtons();
   void popupCopiesTheSelection();
   void unmappableFieldTextRunsNothing();
+  void unmappableMemoEntryIsRefused();
+  void eachFileIsWrittenOnItsOwnAtExit();
 };
 
 void UnrepTest::createdEmptyWithItsComponents() {
@@ -303,12 +305,17 @@ void UnrepTest::historySlotsAndFilesAcrossARestart() {
   QCOMPARE(fx.Rep().History1[5], std::string());
 }
 
-void UnrepTest::longHistoryFileShowsAllUntilTheFirstExecution() {
+// Only the six entries a history keeps are read from a longer file; the file stays as it is
+// until the history changes.
+void UnrepTest::longHistoryFileShowsItsFirstSixEntries() {
   TWindowFixture fx;
   fx.Stop();
-  fx.Write(QStringLiteral("home/e1.tmp"), "1\r\n2\r\n\r\n4\r\n5\r\n6\r\n7\r\n8\r\n");
+  const QByteArray eight("1\r\n2\r\n\r\n4\r\n5\r\n6\r\n7\r\n8\r\n");
+  fx.Write(QStringLiteral("home/e1.tmp"), eight);
   fx.Start();
-  QCOMPARE(Items(fx.Rep().e1), (QStringList{"1", "2", "", "4", "5", "6", "7", "8"}));
+  QCOMPARE(Items(fx.Rep().e1), (QStringList{"1", "2", "", "4", "5", "6"}));
+  fx.Restart();
+  QCOMPARE(TWindowFixture::Read(fx.Home() + QStringLiteral("/e1.tmp")), eight);
   fx.Open(fx.Write(QStringLiteral("doc.txt"), "x\r\n"));
   Execute(fx, "d1", QStringLiteral("new"));
   QCOMPARE(Items(fx.Rep().e1), (QStringList{"1", "2", "new", "4", "5", "6"}));
@@ -442,6 +449,46 @@ void UnrepTest::unmappableFieldTextRunsNothing() {
   QCOMPARE(fx.Text(), QByteArray("banana\r\n"));
   QVERIFY(!fx.Action("A1")->isEnabled());
   QCOMPARE(rep.e1->count(), 0);
+}
+
+// The memo file holds Shift-JIS: an entry it cannot hold is refused as it is entered, naming
+// the character, instead of failing the whole file at exit.
+void UnrepTest::unmappableMemoEntryIsRefused() {
+  TWindowFixture fx;
+  TFmrep& rep = fx.Rep();
+  rep.Combo1->addItem(QStringLiteral("kept"));
+  fx.Platform().Clipboard = QStringLiteral("café");
+  rep.cp4->click();
+  rep.show();
+  rep.Combo1->setCurrentIndex(-1);
+  rep.Combo1->setEditText(QStringLiteral("naïve"));
+  QTest::keyClick(rep.Combo1->lineEdit(), Qt::Key_Return);
+  rep.hide();
+  QCOMPARE(Items(rep.Combo1), QStringList{QStringLiteral("kept")});
+  QCOMPARE(fx.Platform().Messages.size(), 2);
+  QVERIFY(fx.Platform().Messages[0].Text.contains(QStringLiteral("U+00E9")));
+  QVERIFY(fx.Platform().Messages[1].Text.contains(QStringLiteral("U+00EF")));
+}
+
+// A file that cannot be written is told while the window is still there, and the other files
+// are written all the same.
+void UnrepTest::eachFileIsWrittenOnItsOwnAtExit() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("doc.txt"), "x\r\n"));
+  Execute(fx, "d1", QStringLiteral("a"));
+  fx.Rep().Combo1->addItem(QStringLiteral("memo"));
+  QFile::remove(MemoClipPath);
+  QVERIFY(QDir().mkdir(MemoClipPath));  // a folder where the memo file should be
+  TFmmein& fm = fx.Form();
+  fm.show();
+  fx.Platform().Answers.push_back(TAnswer::Yes);  // the unsaved changes go
+  QVERIFY(fm.close());
+  QCOMPARE(fx.Platform().Messages.size(), 1);
+  QVERIFY(fx.Platform().Messages[0].Text.startsWith(QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(MemoClipPath)));
+  QCOMPARE(TWindowFixture::Read(fx.Home() + QStringLiteral("/e1.tmp")),
+           QByteArray("a\r\n") + QByteArray("\r\n").repeated(5));
+  fx.Stop();
+  QCOMPARE(fx.Platform().Messages.size(), 1);  // told once
 }
 
 QTEST_MAIN(UnrepTest)
