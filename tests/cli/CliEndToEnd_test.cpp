@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/Recipe.h"
 #include "document/Failures.h"
 #include "tests/support/Records.h"
 #include "tests/support/TempDir.h"
@@ -566,6 +567,47 @@ TEST(CliSamples, RecipesCleanThePageAndListTheArchives) {
   EXPECT_EQ(list.Out,
             "https://www.example.jp/files/manual.zip\r\n"
             "https://download.example.jp/tool/tool-v2.lzh\r\n");
+}
+
+// The sample recipe for saved pages on pages with numeric references, '&' and ';' in their
+// text: every word a reader sees of the content stays (after the tag removal's own decoding
+// of the common references); only the menu and ad lines it is meant for go.
+TEST(CliSamples, PageRecipeKeepsEveryWordOfTheContent) {
+  struct Row { const char* page; std::vector<std::string> words; };
+  const Row rows[] = {
+      {"shop-news.html",
+       {"海外企業と提携", "当社は", "AT&T", "と提携;", "詳細は後日お知らせします。", "IBM:",
+        "&#20154;工知能の共同研究を始めます&#65289;", "研究費は", "1,000", "万円", "&", "人員は",
+        "5", "名です。", "対象:", "C&C;", "R&D;", "Q&A", "の三部門", "価格は", "&yen;500",
+        "から。", "2024", "技術ニュース"}},
+      {"company-blog.html",
+       {"今日の献立", "材料：卵", "2", "個;", "砂糖", "大さじ", "1;", "塩", "少々", "手順", ">",
+        "卵を割る", "混ぜる", "コツ:", "火加減は弱火", "ゆっくり。", "焼き時間は", "3", "分",
+        "&#x2014;", "様子を見て調整。", "コメント", "(3)", "&laquo;前の記事", "|", "次の記事&raquo;"}},
+      {"price-list.html",
+       {"品名", "価格", "ノート", "A&B", "&yen;120;税込", "ペン", "\"黒\"", "&yen;80;", "在庫あり",
+        "注意&#65306;&記号;", "と", ";区切り;", "はそのまま残ります", "<重要>", "返品は", "7",
+        "日以内", "未開封のみ"}},
+  };
+  const std::string samples = KORVANE_SAMPLES;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.page);
+    TTempDir dir;
+    const TResult result = RunCli(dir, {std::string(KORVANE_TEST_DATA) + "/pages/" + row.page, "-f",
+                                        samples + "/clean-page.recipe"});
+    ASSERT_EQ(result.Status, 0) << result.Err;
+    for (const std::string& word : row.words) {
+      std::string cp932 = Recipe::ToCp932(word, "word");
+      // The yen sign of the page's reference is the half-width yen of Shift-JIS.
+      if (const std::size_t yen = cp932.find("&yen;"); yen != std::string::npos) {
+        cp932.replace(yen, 5, "\\");
+      }
+      EXPECT_NE(result.Out.find(cp932), std::string::npos) << word;
+    }
+    for (const char* gone : {"\x83\x67\x83\x62\x83\x76", "\x8D\x4C\x8D\x90", "PR:"}) {
+      EXPECT_EQ(result.Out.find(gone), std::string::npos) << gone;  // トップ, 広告, PR
+    }
+  }
 }
 
 TEST(CliHelp, ListsEveryCommandAndTheRecipeFormat) {
