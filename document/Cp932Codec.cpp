@@ -75,6 +75,7 @@ struct Tables {
   std::uint8_t leadRow[256];
   char16_t single[256];           // the unit of a byte standing alone (escape if none)
   char16_t pair[kRows * 256];     // leadRow * 256 + trail -> unit, kLoneLead or kEscapePair
+  char16_t shown[kRows * 256];    // the character a pair stands for, canonical or not (0: none)
   std::uint16_t encode[0x10000];  // UTF-16 unit -> canonical bytes (see kNoForm)
 
   Tables();
@@ -86,6 +87,7 @@ Tables::Tables() {
     single[b] = b < 0x80 ? static_cast<char16_t>(b) : Escape(b);
   }
   std::fill(std::begin(pair), std::end(pair), kLoneLead);
+  std::fill(std::begin(shown), std::end(shown), char16_t{0});
   std::fill(std::begin(encode), std::end(encode), kNoForm);
   for (unsigned b = 0; b < 0x80; ++b) encode[b] = static_cast<std::uint16_t>(kSingleFlag | b);
   for (unsigned b = 0; b < 256; ++b)
@@ -131,6 +133,7 @@ Tables::Tables() {
                                       static_cast<unsigned char>(trail)};
       const char16_t unit = decodeOne(bytes, 2);
       pair[leadRow[lead] * 256 + trail] = unit == kLoneLead ? kEscapePair : unit;
+      shown[leadRow[lead] * 256 + trail] = unit == kLoneLead ? char16_t{0} : unit;
     }
   }
 
@@ -189,8 +192,9 @@ constexpr std::uint64_t HasUnit(std::uint64_t w, char16_t c) {
   return (x - kUnitLowBits) & ~x & kUnitHighBits;
 }
 
-// Editor forms stop their ASCII runs at the byte or unit they rewrite (CR, '\n').
-template <bool kEditor>
+// Editor forms stop their ASCII runs at the byte or unit they rewrite (CR, '\n'). The shown
+// form gives a pair that CP932 holds twice the character it stands for, not escape units.
+template <bool kEditor, bool kShown = false>
 std::size_t DecodeImpl(std::string_view bytes, char16_t* out) noexcept {
   const Tables& t = GetTables();
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -225,6 +229,11 @@ std::size_t DecodeImpl(std::string_view bytes, char16_t* out) noexcept {
       const char16_t unit = t.pair[row * 256 + p[1]];
       if (unit > kEscapePair) {
         *o++ = unit;
+        p += 2;
+        continue;
+      }
+      if (kShown && unit == kEscapePair && t.shown[row * 256 + p[1]] != 0) {
+        *o++ = t.shown[row * 256 + p[1]];
         p += 2;
         continue;
       }
@@ -322,6 +331,16 @@ std::size_t DecodeForEditor(std::string_view bytes, char16_t* out) noexcept {
 
 std::size_t EncodeFromEditor(std::u16string_view text, std::string& out) {
   return EncodeImpl<true>(text, out);
+}
+
+std::size_t DecodeShownForEditor(std::string_view bytes, char16_t* out) noexcept {
+  return DecodeImpl<true, true>(bytes, out);
+}
+
+char16_t ShownCharacter(unsigned char lead, unsigned char trail) noexcept {
+  const Tables& t = GetTables();
+  const unsigned row = t.leadRow[lead];
+  return row == 0 ? char16_t{0} : t.shown[row * 256 + trail];
 }
 
 }  // namespace Cp932

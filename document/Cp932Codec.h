@@ -33,4 +33,13 @@ std::size_t Encode(std::u16string_view text, std::string& out);
 std::size_t DecodeForEditor(std::string_view bytes, char16_t* out) noexcept;
 std::size_t EncodeFromEditor(std::u16string_view text, std::string& out);
 
+// What is shown for bytes: a pair that CP932 holds twice (the NEC row-13 duplicates such as
+// 0x8790 ≒, the NEC-selected IBM extensions 0xED40–0xEEFC) is the character it stands for,
+// although decoding keeps it as escape units so that it survives. These forms are for eyes
+// and other programs, not for a round trip.
+// DecodeShownForEditor: DecodeForEditor with such pairs as their characters.
+std::size_t DecodeShownForEditor(std::string_view bytes, char16_t* out) noexcept;
+// The character of the pair lead, trail, canonical or not; 0 when it stands for none.
+[[nodiscard]] char16_t ShownCharacter(unsigned char lead, unsigned char trail) noexcept;
+
 }  // namespace Cp932

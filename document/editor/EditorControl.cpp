@@ -157,11 +157,12 @@ QString TEditorControl::SelectedText() const {
   return DecodeRange(from, to);
 }
 
-QString TEditorControl::DecodeRange(TOffset from, TOffset to) const {
+QString TEditorControl::DecodeRange(TOffset from, TOffset to, bool shown) const {
   const std::string bytes = buffer_.Bytes(from, to);
   QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  auto* const out = reinterpret_cast<char16_t*>(text.data());
   const std::size_t units =
-      Cp932::DecodeForEditor(bytes, reinterpret_cast<char16_t*>(text.data()));
+      shown ? Cp932::DecodeShownForEditor(bytes, out) : Cp932::DecodeForEditor(bytes, out);
   text.truncate(static_cast<qsizetype>(units));
   return text;
 }

@@ -198,7 +198,9 @@ class TEditorControl : public QAbstractScrollArea {
   void CommitPreedit();
   void AfterEdit();
   void TextChangedNotice();
-  [[nodiscard]] QString DecodeRange(TOffset from, TOffset to) const;
+  // The bytes from .. to as text; shown: pairs CP932 holds twice as their characters
+  // (Cp932::DecodeShownForEditor) instead of escape units.
+  [[nodiscard]] QString DecodeRange(TOffset from, TOffset to, bool shown = false) const;
 
   TTextBuffer buffer_;
   TOffset caret_ = 0;

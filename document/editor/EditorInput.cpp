@@ -119,7 +119,8 @@ void TEditorControl::InsertFromMimeData(const QMimeData* source) {
 QMimeData* TEditorControl::SelectionMimeData() const {
   const TOffset from = std::min(caret_, anchor_), to = std::max(caret_, anchor_);
   auto* data = new QMimeData;
-  data->setText(DecodeRange(from, to));
+  // Other programs get the characters a reader sees; this program takes the bytes themselves.
+  data->setText(DecodeRange(from, to, true));
   const std::string bytes = buffer_.Bytes(from, to);
   data->setData(QString::fromLatin1(kBytesMimeType),
                 QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));

@@ -380,7 +380,15 @@ void TEditorControl::PaintRow(QPainter& painter, const TRowSpan& row, int y, TOf
     const bool pair = ShiftJis::IsLeadByte(b) && i + 1 < bytes.size() &&
                       ShiftJis::IsTrailByte(static_cast<unsigned char>(bytes[i + 1]));
     const std::size_t length = pair ? 2 : 1;
-    const std::size_t count = IsBoxedControl(b) ? 0 : Cp932::Decode(std::string_view(bytes).substr(i, length), units);
+    // A pair is drawn as the character it stands for, also where CP932 holds that character
+    // twice and the codec keeps the pair as escape units.
+    std::size_t count = 0;
+    if (pair) {
+      units[0] = Cp932::ShownCharacter(b, static_cast<unsigned char>(bytes[i + 1]));
+      count = units[0] != 0 ? 1 : 2;
+    } else if (!IsBoxedControl(b)) {
+      count = Cp932::Decode(std::string_view(bytes).substr(i, 1), units);
+    }
     const bool decoded = count == 1 && (units[0] < Cp932::kEscapeBase || units[0] > Cp932::kEscapeBase + 0xFF);
     if (!decoded || !metrics.inFont(QChar(units[0]))) {
       flush();

@@ -66,6 +66,7 @@ class EditorViewTest : public QObject {
   void editingKeysAndTheirUndo();
   void undecodableBytesKeepTheirPlaceAndValue();
   void copyAndPasteKeepBytes();
+  void duplicateCodesShowTheirCharacters();
   void tabsFillToTheNextStop();
   void wrappedLinesStayOneLine();
   void wrappedScrollFollowsTyping();
@@ -282,6 +283,37 @@ void EditorViewTest::undecodableBytesKeepTheirPlaceAndValue() {
   QVERIFY(inked);
   QTest::keyClicks(&editor, QStringLiteral("z"));
   QCOMPARE(Bytes(editor.Text()), QByteArray("a\x80\xA0\xFD\x81 zb\x01", 9));
+}
+
+// Pairs that CP932 holds twice (the NEC row-13 duplicates, the NEC-selected IBM extensions)
+// look exactly like the codes that decode to the same characters, and keep their bytes; other
+// programs get the characters through the clipboard.
+void EditorViewTest::duplicateCodesShowTheirCharacters() {
+  struct Row { const char* duplicate; const char* canonical; QString character; };
+  const Row rows[] = {
+      {"\x87\x90", "\x81\xE0", QStringLiteral("≒")}, {"\x87\x91", "\x81\xDF", QStringLiteral("≡")},
+      {"\x87\x92", "\x81\xE7", QStringLiteral("∫")}, {"\x87\x95", "\x81\xE3", QStringLiteral("√")},
+      {"\x87\x96", "\x81\xDB", QStringLiteral("⊥")}, {"\x87\x97", "\x81\xDA", QStringLiteral("∠")},
+      {"\x87\x9A", "\x81\xE6", QStringLiteral("∵")}, {"\x87\x9B", "\x81\xBF", QStringLiteral("∩")},
+      {"\x87\x9C", "\x81\xBE", QStringLiteral("∪")}, {"\xED\x40", "\xFA\x5C", QStringLiteral("纊")},
+      {"\xEE\xEC", "\xFC\x4B", QStringLiteral("黑")},
+  };
+  TWindowFixture fx;
+  TEditorControl& editor = ShownEditor(fx);
+  for (const Row& row : rows) {
+    const QByteArray duplicate = QByteArray("a") + row.duplicate + "b\r\n";
+    editor.SetText(Std(QByteArray("a") + row.canonical + "b\r\n"));
+    const QImage canonical = editor.viewport()->grab().toImage();
+    editor.SetText(Std(duplicate));
+    QCOMPARE(editor.viewport()->grab().toImage(), canonical);
+    QCOMPARE(Bytes(editor.Text()), duplicate);
+    editor.SelectAll();
+    editor.Copy();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("a") + row.character + QStringLiteral("b\n"));
+    editor.SetSelStart(editor.TextLength());
+    editor.Paste();  // inside the program the bytes themselves
+    QCOMPARE(Bytes(editor.Text()), duplicate + duplicate);
+  }
 }
 
 void EditorViewTest::copyAndPasteKeepBytes() {
