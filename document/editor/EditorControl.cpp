@@ -8,6 +8,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstring>
 
 #include "document/Cp932Codec.h"
 #include "document/FileIO.h"
@@ -120,17 +121,25 @@ TEditorControl::TOffset TEditorControl::LineIndex(std::int32_t line) const {
 
 TEditorControl::TOffset TEditorControl::TextLength() const { return buffer_.Length(); }
 
-// Counted in pieces of the raw bytes; the last answer is kept, so the caret display, asked on
-// every mouse move, counts a long line once and then only what the caret moved over.
+// Counted in pieces of the raw bytes. The last answer is kept, so the caret display, asked on
+// every mouse move, counts a long line once and then only what the caret moved over; marks
+// every 64 KiB of the line let a move back start near its target too.
 std::int64_t TEditorControl::CharactersBefore(TOffset offset) const {
   const TOffset at = buffer_.CharStart(std::clamp<TOffset>(offset, 0, buffer_.Length()));
   const TOffset lineStart = buffer_.LineStart(buffer_.LineOf(at));
-  TOffset from = lineStart;
-  std::int64_t characters = 0;
-  if (counted_.Revision == revision_ && counted_.LineStart == lineStart && counted_.At <= at) {
-    from = counted_.At;
-    characters = counted_.Characters;
+  if (countMarks_.empty() || countMarks_.front().Revision != revision_ ||
+      countMarks_.front().LineStart != lineStart) {
+    countMarks_.assign(1, {revision_, lineStart, lineStart, 0});
   }
+  const auto after = std::upper_bound(countMarks_.begin(), countMarks_.end(), at,
+                                      [](TOffset v, const TCharacterCount& m) { return v < m.At; });
+  TCharacterCount start = *(after - 1);
+  if (counted_.Revision == revision_ && counted_.LineStart == lineStart && counted_.At <= at &&
+      counted_.At > start.At) {
+    start = counted_;
+  }
+  TOffset from = start.At;
+  std::int64_t characters = start.Characters;
   char piece[64 * 1024];
   while (from < at) {
     const TOffset to = std::min<TOffset>(at, from + static_cast<TOffset>(sizeof piece));
@@ -138,6 +147,13 @@ std::int64_t TEditorControl::CharactersBefore(TOffset offset) const {
     const auto length = static_cast<std::size_t>(to - from);
     std::size_t i = 0;
     while (i < length) {
+      // Eight ASCII bytes are eight characters.
+      std::uint64_t word = 0;
+      if (i + 8 <= length && (std::memcpy(&word, piece + i, 8), (word & 0x8080808080808080ull) == 0)) {
+        i += 8;
+        characters += 8;
+        continue;
+      }
       const auto b = static_cast<unsigned char>(piece[i]);
       const TOffset nextAt = from + static_cast<TOffset>(i) + 1;
       const auto next = i + 1 < length ? static_cast<unsigned char>(piece[i + 1])
@@ -147,6 +163,9 @@ std::int64_t TEditorControl::CharactersBefore(TOffset offset) const {
       ++characters;
     }
     from += static_cast<TOffset>(i);
+    if (from < at && from >= countMarks_.back().At + kCountMarkSpan) {
+      countMarks_.push_back({revision_, lineStart, from, characters});
+    }
   }
   counted_ = {revision_, lineStart, at, characters};
   return characters;

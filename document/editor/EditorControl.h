@@ -219,6 +219,16 @@ class TEditorControl : public QAbstractScrollArea {
     std::int64_t Characters = 0;
   };
   mutable TCharacterCount counted_;  // the last answer of CharactersBefore
+  // Counts at character boundaries about every kCountMarkSpan bytes of the line last counted,
+  // so that a move back in a long line counts only from the mark before it.
+  static constexpr TOffset kCountMarkSpan = 64 * 1024;
+  mutable std::vector<TCharacterCount> countMarks_;
+  // The horizontal scroll bar counts steps of hScale_ pixels, so that lines wider than an int
+  // counts in pixels can be scrolled to their end.
+  static constexpr std::int64_t kMostScrollSteps = std::int64_t{1} << 30;
+  std::int64_t hScale_ = 1;
+  [[nodiscard]] std::int64_t HorizontalOffset() const;
+  void SetHorizontalOffset(std::int64_t pixels);
   // The change of revision Revision stayed inside this line (caches per line need only it).
   struct TLineEdit {
     std::uint64_t Revision = 0;

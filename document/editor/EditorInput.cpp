@@ -417,8 +417,8 @@ void TEditorControl::timerEvent(QTimerEvent* event) {
     if (dragPoint_.y() < inside.top()) ScrollRows(-1);
     if (dragPoint_.y() > inside.bottom()) ScrollRows(1);
     QScrollBar* horizontal = horizontalScrollBar();
-    if (dragPoint_.x() < inside.left()) horizontal->setValue(horizontal->value() - horizontal->singleStep());
-    if (dragPoint_.x() > inside.right()) horizontal->setValue(horizontal->value() + horizontal->singleStep());
+    if (dragPoint_.x() < inside.left()) horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    if (dragPoint_.x() > inside.right()) horizontal->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     const QPoint held(std::clamp(dragPoint_.x(), 0, inside.right()),
                       std::clamp(dragPoint_.y(), 0, inside.bottom()));
     caret_ = OffsetAt(held);

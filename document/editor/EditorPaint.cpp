@@ -31,7 +31,6 @@ void TEditorControl::UpdateMetrics() {
   cellWidth_ = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('M')));
   rowHeight_ = std::max(1, QFontMetrics(font()).lineSpacing());
   ascent_ = QFontMetrics(font()).ascent();
-  horizontalScrollBar()->setSingleStep(static_cast<int>(std::ceil(cellWidth_ * 2)));
   verticalScrollBar()->setSingleStep(1);
   estimateDirty_ = true;
   UpdateScrollBars();
@@ -186,14 +185,28 @@ void TEditorControl::UpdateScrollBars() {
   }
   vertical->setPageStep(rows);
   QScrollBar* horizontal = horizontalScrollBar();
+  const std::int64_t offset = HorizontalOffset();
   const int width = viewport()->width();
   const auto content =
       wordWrap_ ? 0
                 : static_cast<std::int64_t>(std::ceil(buffer_.LongestLineCells() * cellWidth_)) +
                       2 * kMargin;
-  horizontal->setRange(0, ClampToInt(content - width));
-  horizontal->setPageStep(width);
+  // Past what an int counts, one step of the scroll bar stands for several pixels.
+  const std::int64_t range = std::max<std::int64_t>(0, content - width);
+  hScale_ = range / kMostScrollSteps + 1;
+  horizontal->setRange(0, static_cast<int>(range / hScale_));
+  horizontal->setPageStep(std::max(1, static_cast<int>(width / hScale_)));
+  horizontal->setSingleStep(std::max(1, static_cast<int>(std::ceil(cellWidth_ * 2 / hScale_))));
+  SetHorizontalOffset(offset);
   settingScrollBars_ = false;
+}
+
+std::int64_t TEditorControl::HorizontalOffset() const {
+  return static_cast<std::int64_t>(horizontalScrollBar()->value()) * hScale_;
+}
+
+void TEditorControl::SetHorizontalOffset(std::int64_t pixels) {
+  horizontalScrollBar()->setValue(ClampToInt((pixels + hScale_ / 2) / hScale_));
 }
 
 void TEditorControl::scrollContentsBy(int, int) {
@@ -219,7 +232,7 @@ TEditorControl::TOffset TEditorControl::OffsetAt(QPoint point) const {
   }
   for (; steps < 0 && PrevRow(row); ++steps) {
   }
-  const qreal x = point.x() - kMargin + horizontalScrollBar()->value();
+  const qreal x = point.x() - kMargin + static_cast<qreal>(HorizontalOffset());
   const TOffset rowColumn = buffer_.ColumnOf(row.From);
   const auto cells = static_cast<TOffset>(std::floor(std::max<qreal>(0, x) / cellWidth_ + 0.5));
   TOffset at = buffer_.OffsetAtColumn(row.Line, rowColumn + cells, true);
@@ -232,13 +245,12 @@ TEditorControl::TOffset TEditorControl::OffsetAt(QPoint point) const {
 
 QPoint TEditorControl::PointOf(TOffset offset) const {
   const TOffset column = buffer_.ColumnOf(offset);
-  const int hscroll = horizontalScrollBar()->value();
   if (!wordWrap_) {
     const std::int64_t line = buffer_.LineOf(offset);
     const std::int64_t rows = line - topLine_;
     const auto y = static_cast<int>(std::clamp<std::int64_t>(rows, -1000000, 1000000) * rowHeight_);
-    return QPoint(static_cast<int>(std::lround(kMargin + column * cellWidth_)) - hscroll,
-                  kMargin + y);
+    const std::int64_t x = std::llround(kMargin + column * cellWidth_) - HorizontalOffset();
+    return QPoint(static_cast<int>(std::clamp<std::int64_t>(x, -(1 << 30), 1 << 30)), kMargin + y);
   }
   const TOffset rowStart = buffer_.RowOf(offset, WrapCells()).second;
   TRowSpan row = TopRow();
@@ -269,14 +281,16 @@ void TEditorControl::EnsureCaretVisible() {
     if (line < top) top = line;
     if (line >= top + rows) top = line - rows + 1;
     if (top != topLine_) SetTop(RowAt(top, buffer_.LineStart(top)));
-    QScrollBar* horizontal = horizontalScrollBar();
-    const auto x = static_cast<int>(std::lround(buffer_.ColumnOf(caret_) * cellWidth_));
+    const std::int64_t x = std::llround(buffer_.ColumnOf(caret_) * cellWidth_);
+    const std::int64_t shown = HorizontalOffset();
     const int room = viewport()->width() - 2 * kMargin;
     const int cell = static_cast<int>(std::ceil(cellWidth_ * 2));
-    if (x < horizontal->value()) {
-      horizontal->setValue(std::max(0, x - room / 4));
-    } else if (x + cell > horizontal->value() + room) {
-      horizontal->setValue(x + cell - room + room / 4);
+    // A scaled scroll bar places the view to within one step: keep the caret clear of it.
+    const std::int64_t slack = hScale_;
+    if (x < shown + slack) {
+      SetHorizontalOffset(std::max<std::int64_t>(0, x - room / 4));
+    } else if (x + cell + slack > shown + room) {
+      SetHorizontalOffset(x + cell - room + room / 4);
     }
     return;
   }
@@ -298,7 +312,7 @@ void TEditorControl::EnsureCaretVisible() {
 }
 
 TEditorControl::TCellStyle TEditorControl::ScreenStyle() const {
-  const int hscroll = wordWrap_ ? 0 : horizontalScrollBar()->value();
+  const std::int64_t hscroll = wordWrap_ ? 0 : HorizontalOffset();
   return {font(), cellWidth_, rowHeight_, ascent_, static_cast<qreal>(kMargin - hscroll), true};
 }
 
@@ -307,7 +321,7 @@ void TEditorControl::paintEvent(QPaintEvent* event) {
   painter.setFont(font());
   const QRect area = event->rect();
   const TCellStyle style = ScreenStyle();
-  const int hscroll = wordWrap_ ? 0 : horizontalScrollBar()->value();
+  const std::int64_t hscroll = wordWrap_ ? 0 : HorizontalOffset();
   const auto firstCell = std::max<TOffset>(0, static_cast<TOffset>((hscroll - kMargin) / cellWidth_) - 1);
   const auto lastCell = static_cast<TOffset>((hscroll + viewport()->width()) / cellWidth_) + 2;
   TRowSpan row = TopRow();

@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTextCharFormat>
+#include <QElapsedTimer>
+#include <QScrollBar>
 #include <QTest>
 
 #include "document/editor/EditorControl.h"
@@ -67,6 +69,7 @@ class EditorViewTest : public QObject {
   void undecodableBytesKeepTheirPlaceAndValue();
   void copyAndPasteKeepBytes();
   void duplicateCodesShowTheirCharacters();
+  void linesWiderThanPixelsCountScrollToTheirEnd();
   void tabsFillToTheNextStop();
   void wrappedLinesStayOneLine();
   void wrappedScrollFollowsTyping();
@@ -314,6 +317,37 @@ void EditorViewTest::duplicateCodesShowTheirCharacters() {
     editor.Paste();  // inside the program the bytes themselves
     QCOMPARE(Bytes(editor.Text()), duplicate + duplicate);
   }
+}
+
+// A line wider than an int counts in pixels still scrolls to its end: the scroll bar's
+// maximum shows the line's last cells, and End brings the caret there into view.
+void EditorViewTest::linesWiderThanPixelsCountScrollToTheirEnd() {
+  TWindowFixture fx;
+  TEditorControl& editor = ShownEditor(fx);
+  QFont huge = editor.font();
+  huge.setPixelSize(160);
+  editor.setFont(huge);
+  const qreal cell = QFontMetricsF(editor.font()).horizontalAdvance(QLatin1Char('M'));
+  const auto cells = static_cast<std::size_t>(double(std::numeric_limits<int>::max()) / cell) + 4096;
+  editor.SetText(std::string(cells, 'x') + "yz\r\nshort\r\n");
+  QScrollBar* bar = editor.horizontalScrollBar();
+  const auto lineEnd = static_cast<std::int64_t>(cells) + 2;
+  // A click right of the line's end, in the view's last cells, puts the caret there.
+  const QPoint rightEdge(editor.viewport()->width() - 8, CellPoint(editor, 0, 0).y());
+  const auto clickAtRightEdge = [&] {
+    QTest::mouseClick(editor.viewport(), Qt::LeftButton, Qt::NoModifier, rightEdge);
+    return editor.SelStart();
+  };
+  QVERIFY(bar->maximum() > 0);
+  bar->setValue(bar->maximum());
+  QCOMPARE(clickAtRightEdge(), lineEnd);
+  editor.SetSelStart(0);
+  QCOMPARE(bar->value(), 0);
+  QTest::keyClick(&editor, Qt::Key_End);
+  QCOMPARE(editor.SelStart(), lineEnd);
+  QCOMPARE(bar->value(), bar->maximum());
+  QTest::keyClick(&editor, Qt::Key_Home);
+  QCOMPARE(bar->value(), 0);
 }
 
 void EditorViewTest::copyAndPasteKeepBytes() {
