@@ -5,6 +5,7 @@
 
 #include "app/Globals.h"
 #include "app/Platform.h"
+#include "app/StatusBar.h"
 #include "app/Unmein.h"
 #include "document/editor/EditorControl.h"
 #include "view/Unvar.h"
@@ -51,7 +52,7 @@ void TFmmein::Print1Click(QObject*) {
   if (!Platform().ChoosePrinter(this, printer)) return;
   printer.setDocName(QString());
   TBusyCursor busy(*this);
-  Btext->Print(printer);
+  Btext->Print(printer, Bar->PanelText(0).trimmed());
 }
 
 void TFmmein::N35Click(QObject*) {

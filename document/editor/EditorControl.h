@@ -89,10 +89,10 @@ class TEditorControl : public QAbstractScrollArea {
   // Whether the face puts every character in whole cells (a full-width character in two).
   [[nodiscard]] bool FontIsFixedPitch() const;
 
-  // Prints the whole text on the printer with the current font, page after page over each
-  // page's printable area, long lines wrapped. Throws EKorvaneError when the printer cannot be
-  // started.
-  void Print(QPrinter& printer) const;
+  // Prints the whole text on the printer with the current font, page after page inside
+  // margins of at least 15 mm, long lines wrapped; title at the top of every page and
+  // "page / pages" at the bottom. Throws EKorvaneError when the printer cannot be started.
+  void Print(QPrinter& printer, const QString& title) const;
 
   [[nodiscard]] bool Modified() const;
   void SetModified(bool modified);
@@ -201,6 +201,8 @@ class TEditorControl : public QAbstractScrollArea {
   // The bytes from .. to as text; shown: pairs CP932 holds twice as their characters
   // (Cp932::DecodeShownForEditor) instead of escape units.
   [[nodiscard]] QString DecodeRange(TOffset from, TOffset to, bool shown = false) const;
+  // The rows the whole text takes when printed cells wide.
+  [[nodiscard]] std::int64_t PrintedRows(TOffset cells) const;
 
   TTextBuffer buffer_;
   TOffset caret_ = 0;

@@ -238,6 +238,32 @@ void UnmeinViewTest::printsTheWholeTextToPdf() {
   QVERIFY(printed.contains(QStringLiteral("日本語のテキスト")));
   QCOMPARE(fx.Text(), text);
   QVERIFY(!fx.Form().Btext->Modified());
+
+  // Every page: the document's name at the top and "n / N" at the bottom; every word inside
+  // margins of 15 mm (42.5 points).
+  const int pageCount = pages.captured(1).toInt();
+  const QString name = fx.FilePath(QStringLiteral("long.txt"));
+  QCOMPARE(printed.count(name), pageCount);
+  for (int page = 1; page <= pageCount; ++page) {
+    QVERIFY2(printed.contains(QStringLiteral("%1 / %2").arg(page).arg(pageCount)), qPrintable(printed));
+  }
+  const QRegularExpressionMatch size =
+      QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
+  QVERIFY(size.hasMatch());
+  const double width = size.captured(1).toDouble();
+  const double height = size.captured(2).toDouble();
+  const QString boxes = Poppler(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+  const QRegularExpression word(QStringLiteral(
+      "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\""));
+  int words = 0;
+  for (auto it = word.globalMatch(boxes); it.hasNext(); ++words) {
+    const QRegularExpressionMatch m = it.next();
+    const double margin = 42.0;
+    QVERIFY2(m.captured(1).toDouble() >= margin && m.captured(2).toDouble() >= margin &&
+                 m.captured(3).toDouble() <= width - margin && m.captured(4).toDouble() <= height - margin,
+             qPrintable(m.captured(0)));
+  }
+  QVERIFY(words > 300);
 }
 
 // A line longer than the page is wide goes on in the next rows, not off the page's edge.
