@@ -2,12 +2,14 @@
 // conversion that the dialog and the main window share.
 #include "view/Unline.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "app/FailureReport.h"
@@ -17,6 +19,9 @@
 TFmline* Fmline = nullptr;
 
 namespace {
+
+// What a window manager's title bar takes for its icon and buttons, about.
+constexpr int kTitleButtonsWidth = 110;
 
 [[noreturn]] void NotAnInteger(const QString& text) {
   throw EKorvaneError(QStringLiteral("'%1' は整数ではありません").arg(text).toStdString());
@@ -97,7 +102,12 @@ void TFmline::Compose() {
   QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
   font.setPixelSize(12);
   setFont(font);
-  setFixedSize(191, 103);
+  // Wide enough for the window manager to show the whole title beside its buttons.
+  QFont titleFont = QApplication::font();
+  titleFont.setBold(true);
+  const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(windowTitle()) * 5 / 4;
+  const int width = std::max(191, titleWidth + kTitleButtonsWidth);
+  setFixedSize(width, 103);
 
   Label1 = NewLabel(this, "Label1", QStringLiteral("最　終　行"), QRect(8, 10, 60, 16));
   e1 = NewComponent<QLineEdit>(this, "e1", QRect(70, 6, 60, 21));
@@ -112,11 +122,11 @@ void TFmline::Compose() {
   e2->setAttribute(Qt::WA_InputMethodEnabled, false);  // digits and signs only; no conversion
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setGeometry(138, 6, 46, 48);
+  Button1->setGeometry(width - 53, 6, 46, 48);
   Button1->setDefault(true);  // Enter on the bar presses OK
   TrackBar1 = new TTrackBar(this);
   TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
-  TrackBar1->setGeometry(4, 60, 183, 36);
+  TrackBar1->setGeometry(4, 60, width - 8, 36);
   TrackBar1->setTickPosition(QSlider::TicksAbove);
 
   connect(Button1, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Button1Click(); }); });

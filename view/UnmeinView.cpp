@@ -13,6 +13,9 @@
 
 namespace {
 
+// A line edit's frame and the room it keeps beside its text.
+constexpr int kFieldTextPadding = 12;
+
 constexpr int kSmallest = 6;
 constexpr int kLargest = 24;
 
@@ -88,6 +91,12 @@ void TFmmein::ShowCaretPosition() {
   const std::int32_t line = Btext->LineFromChar(caret);
   Edit2->setText(
       QStringLiteral("行 : %1 / 列 : %2").arg(line + 1).arg(Btext->CharactersBefore(caret) + 1));
+  // Large line and column numbers widen the field rather than being cut off.
+  const int needed = Edit2->fontMetrics().horizontalAdvance(Edit2->text()) + kFieldTextPadding;
+  if (needed > Edit2->width()) {
+    Edit2->resize(needed, Edit2->height());
+    KeepLayoutVisible();
+  }
 }
 
 void TFmmein::FormResize() {

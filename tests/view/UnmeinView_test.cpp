@@ -43,6 +43,7 @@ class UnmeinViewTest : public QObject {
   void wrapKeepsTextFlagAndLines();
   void caretDisplay_data();
   void caretDisplay();
+  void caretDisplayFitsLargeNumbers();
   void resizeKeepsTheGapsAndAMinimum();
   void popupEditingRules();
   void printsTheWholeTextToPdf();
@@ -159,6 +160,22 @@ void UnmeinViewTest::caretDisplay() {
   fm.Btext->SetSelection(0, 0);
   QTest::keyRelease(fm.Btext, Qt::Key_Shift);
   QCOMPARE(fm.Edit2->text(), QStringLiteral("行 : 1 / 列 : 1"));
+}
+
+// Line and column numbers of any size fit the caret display, which stays inside the window.
+void UnmeinViewTest::caretDisplayFitsLargeNumbers() {
+  TWindowFixture fx;
+  QByteArray text = QByteArray("x\r\n").repeated(570816);
+  text += QByteArray(14053081, 'y') + "\r\n";
+  fx.Open(fx.Write(QStringLiteral("big.txt"), text));
+  TFmmein& fm = fx.Form();
+  fm.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&fm));
+  fm.Btext->SetSelStart(fm.Btext->TextLength() - 2);
+  QTest::keyRelease(fm.Btext, Qt::Key_End);
+  QCOMPARE(fm.Edit2->text(), QStringLiteral("行 : 570817 / 列 : 14053082"));
+  QVERIFY(fm.Edit2->fontMetrics().horizontalAdvance(fm.Edit2->text()) + 8 <= fm.Edit2->width());
+  QVERIFY(fm.Edit2->geometry().right() < fm.centralWidget()->width());
 }
 
 void UnmeinViewTest::resizeKeepsTheGapsAndAMinimum() {
