@@ -480,8 +480,6 @@ TEST(CliOutput, AnInputWrittenInPlaceUnderAnotherName) {
 // anything, so the file is always its old or its new content. Every other kill falls in the
 // overwriting itself, which begins when a whole record appears.
 TEST(CliOutput, KilledInPlaceSavesAreRecoveredByTheNextRun) {
-  using std::chrono::microseconds;
-  using TClock = std::chrono::steady_clock;
   TTempDir dir;
   std::string old;
   std::string now;
@@ -489,59 +487,31 @@ TEST(CliOutput, KilledInPlaceSavesAreRecoveredByTheNextRun) {
   for (int i = 0; now.size() < (5 << 20); ++i) now += "new " + std::to_string(i) + "\r\n";
   dir.Write("new.txt", now);
   const std::string path = dir.File("doc.txt");
-  const auto reset = [&] {
-    std::filesystem::remove(path);
-    std::filesystem::remove(dir.File("other.txt"));
-    dir.Write("doc.txt", old);
-    std::filesystem::create_hard_link(path, dir.File("other.txt"));
-  };
-  // Kills a save `after` from its start or, with fromOverwrite, from the moment it begins to
-  // overwrite; returns the times to that moment and to the end.
-  const auto save = [&](std::optional<microseconds> after, bool fromOverwrite) {
-    const auto began = TClock::now();
-    const pid_t pid = StartCli(dir, {"new.txt", "-o", "doc.txt"});
-    auto overwrite = began;
-    int status = 0;
-    if (fromOverwrite || !after) {
-      while (!WholeRecordIn(dataFolder->Path()) && ::waitpid(pid, &status, WNOHANG) == 0) {
-      }
-      overwrite = TClock::now();
-    }
-    if (after) {
-      std::this_thread::sleep_until((fromOverwrite ? overwrite : began) + *after);
-      ::kill(pid, SIGKILL);
-    }
-    ::waitpid(pid, &status, 0);
-    return std::pair{std::chrono::duration_cast<microseconds>(overwrite - began),
-                     std::chrono::duration_cast<microseconds>(TClock::now() - began)};
-  };
-  reset();
-  const auto [toOverwrite, whole] = save(std::nullopt, false);
-  ASSERT_EQ(TTempDir::Read(path), now);
-  std::mt19937 random(1208);
-  std::uniform_int_distribution<long> anyMoment(0, whole.count() * 6 / 5);
-  std::uniform_int_distribution<long> overwriteMoment(0, (whole - toOverwrite).count() / 8);
   int recovered = 0;
-  for (int run = 0; run < 30; ++run) {
-    reset();
-    const bool inOverwrite = run % 2 == 1;
-    save(microseconds(inOverwrite ? overwriteMoment(random) : anyMoment(random)), inOverwrite);
-    // The next run reads the file and writes it back as it is.
-    const TResult next = RunCli(dir, {"doc.txt", "-o", "doc.txt"});
-    EXPECT_EQ(next.Status, 0) << next.Err;
-    if (!next.Err.empty()) {
-      ++recovered;
-      EXPECT_EQ(next.Err, "korvane-cli: ﾌｧｲﾙ doc.txt の保存が前回途中で中断されていたため、"
-                          "保存前の内容に戻しました\n");
-    }
-    const std::string after = TTempDir::Read(path);
-    EXPECT_TRUE(after == old || after == now) << "run " << run << ": " << after.size() << " bytes";
-    EXPECT_EQ(TTempDir::Read(dir.File("other.txt")), after) << "run " << run;
-    EXPECT_EQ(RecordsIn(dataFolder->Path()), 0u) << "run " << run;
-  }
+  KillSavesAtRandomMoments(
+      30, dataFolder->Path(),
+      [&] {
+        std::filesystem::remove(path);
+        std::filesystem::remove(dir.File("other.txt"));
+        dir.Write("doc.txt", old);
+        std::filesystem::create_hard_link(path, dir.File("other.txt"));
+      },
+      [&] { return StartCli(dir, {"new.txt", "-o", "doc.txt"}); },
+      [&](int run) {
+        // The next run reads the file and writes it back as it is.
+        const TResult next = RunCli(dir, {"doc.txt", "-o", "doc.txt"});
+        EXPECT_EQ(next.Status, 0) << next.Err;
+        if (!next.Err.empty()) {
+          ++recovered;
+          EXPECT_EQ(next.Err, "korvane-cli: ﾌｧｲﾙ doc.txt の保存が前回途中で中断されていたため、"
+                              "保存前の内容に戻しました\n");
+        }
+        const std::string after = TTempDir::Read(path);
+        EXPECT_TRUE(after == old || after == now) << "run " << run << ": " << after.size() << " bytes";
+        EXPECT_EQ(TTempDir::Read(dir.File("other.txt")), after) << "run " << run;
+        EXPECT_EQ(RecordsIn(dataFolder->Path()), 0u) << "run " << run;
+      });
   RecordProperty("recovered", recovered);
-  RecordProperty("overwrite", toOverwrite.count());
-  RecordProperty("whole", whole.count());
 }
 
 // The README's examples on the shipped samples: the recipes still parse and do their job.

@@ -129,71 +129,44 @@ TEST(SaveRecord, HalfMadeRecordIsRemoved) {
 // short time in which the file itself is overwritten, which the parent sees by the record
 // appearing.
 TEST(SaveRecord, KilledInPlaceSavesLeaveTheOldOrTheNewFile) {
-  using std::chrono::microseconds;
-  using TClock = std::chrono::steady_clock;
   TTempDir dir;
   TTempDir records;
   const std::string path = dir.File("doc.txt");
   const std::string old(6 << 20, 'o');
   const std::string now(5 << 20, 'n');
-  const auto reset = [&] {
-    std::filesystem::remove(path);
-    std::filesystem::remove(dir.File("other.txt"));
-    dir.Write("doc.txt", old);
-    ASSERT_EQ(::link(path.c_str(), dir.File("other.txt").c_str()), 0);
-  };
-  // Starts a save in a child; kills it `after` from the start or, with fromOverwrite, from the
-  // moment the overwriting begins. Returns the times to that moment and to the child's end.
-  const auto runChild = [&](std::optional<microseconds> after, bool fromOverwrite) {
-    const auto began = TClock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      FileIO::SetBackupFolder(records.Path());
-      try {
-        FileIO::WriteFileAtomically(path, now);
-      } catch (...) {
-        ::_exit(1);
-      }
-      ::_exit(0);
-    }
-    auto overwrite = TClock::now();
-    int status = 0;
-    if (fromOverwrite || !after) {
-      while (!WholeRecordIn(records.Path()) && ::waitpid(pid, &status, WNOHANG) == 0) {
-      }
-      overwrite = TClock::now();
-    }
-    if (after) {
-      std::this_thread::sleep_until((fromOverwrite ? overwrite : began) + *after);
-      ::kill(pid, SIGKILL);
-    }
-    ::waitpid(pid, &status, 0);
-    return std::pair{std::chrono::duration_cast<microseconds>(overwrite - began),
-                     std::chrono::duration_cast<microseconds>(TClock::now() - began)};
-  };
-  reset();
-  const auto [toOverwrite, whole] = runChild(std::nullopt, false);
-  ASSERT_EQ(TTempDir::Read(path), now);
-  std::mt19937 random(20261208);
-  std::uniform_int_distribution<long> anyMoment(0, whole.count() * 6 / 5);
-  // The copying itself is a small part of that time; flushing the file takes the rest.
-  std::uniform_int_distribution<long> overwriteMoment(0, (whole - toOverwrite).count() / 4);
   int restored = 0;
-  for (int run = 0; run < 30; ++run) {
-    reset();
-    const bool inOverwrite = run % 2 == 1;
-    runChild(microseconds(inOverwrite ? overwriteMoment(random) : anyMoment(random)), inOverwrite);
-    for (const FileIO::TInterruptedSave& interrupted : FileIO::FindInterruptedSaves(records.Path())) {
-      FileIO::RestoreInterruptedSave(interrupted);
-      ++restored;
-    }
-    const std::string after = TTempDir::Read(path);
-    EXPECT_TRUE(after == old || after == now) << "run " << run << ": " << after.size() << " bytes";
-    EXPECT_EQ(TTempDir::Read(dir.File("other.txt")), after) << "run " << run;
-    for (const auto& left : std::filesystem::directory_iterator(records.Path())) {
-      ADD_FAILURE() << "run " << run << " left " << left.path();
-    }
-  }
+  KillSavesAtRandomMoments(
+      30, records.Path(),
+      [&] {
+        std::filesystem::remove(path);
+        std::filesystem::remove(dir.File("other.txt"));
+        dir.Write("doc.txt", old);
+        ASSERT_EQ(::link(path.c_str(), dir.File("other.txt").c_str()), 0);
+      },
+      [&] {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+          FileIO::SetBackupFolder(records.Path());
+          try {
+            FileIO::WriteFileAtomically(path, now);
+          } catch (...) {
+            ::_exit(1);
+          }
+          ::_exit(0);
+        }
+        return pid;
+      },
+      [&](int run) {
+        for (const FileIO::TInterruptedSave& interrupted :
+             FileIO::FindInterruptedSaves(records.Path())) {
+          FileIO::RestoreInterruptedSave(interrupted);
+          ++restored;
+        }
+        const std::string after = TTempDir::Read(path);
+        EXPECT_TRUE(after == old || after == now) << "run " << run << ": " << after.size() << " bytes";
+        EXPECT_EQ(TTempDir::Read(dir.File("other.txt")), after) << "run " << run;
+        EXPECT_EQ(RecordsIn(records.Path()), 0u) << "run " << run;
+      });
   RecordProperty("restored", restored);
 }
 
