@@ -333,6 +333,22 @@ std::size_t EncodeFromEditor(std::u16string_view text, std::string& out) {
   return EncodeImpl<true>(text, out);
 }
 
+std::size_t EncodeUnit(char16_t unit, char (&out)[2]) noexcept {
+  if (unit < 0x80) {
+    out[0] = static_cast<char>(unit);
+    return 1;
+  }
+  const std::uint16_t bytes = GetTables().encode[unit];
+  if (bytes >= kFirstPair) {
+    out[0] = static_cast<char>(bytes >> 8);
+    out[1] = static_cast<char>(bytes & 0xFF);
+    return 2;
+  }
+  if (bytes == kNoForm || IsEscape(unit)) return 0;
+  out[0] = static_cast<char>(bytes & 0xFF);
+  return 1;
+}
+
 std::size_t DecodeShownForEditor(std::string_view bytes, char16_t* out) noexcept {
   return DecodeImpl<true, true>(bytes, out);
 }

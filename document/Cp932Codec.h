@@ -33,6 +33,10 @@ std::size_t Encode(std::u16string_view text, std::string& out);
 std::size_t DecodeForEditor(std::string_view bytes, char16_t* out) noexcept;
 std::size_t EncodeFromEditor(std::u16string_view text, std::string& out);
 
+// The CP932 bytes of one UTF-16 unit (as Encode writes them): the byte count (0 when the unit
+// has no CP932 form, 1 or 2) with the bytes in out.
+std::size_t EncodeUnit(char16_t unit, char (&out)[2]) noexcept;
+
 // What is shown for bytes: a pair that CP932 holds twice (the NEC row-13 duplicates such as
 // 0x8790 ≒, the NEC-selected IBM extensions 0xED40–0xEEFC) is the character it stands for,
 // although decoding keeps it as escape units so that it survives. These forms are for eyes
