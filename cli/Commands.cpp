@@ -132,7 +132,7 @@ std::string Help() {
   return text;
 }
 
-TCommand Parse(const Recipe::TLine& line) {
+TCommand Parse(const Recipe::TLine& line, TForeignChars* foreign) {
   TCommand command;
   command.Where = line.Where;
   const std::string& where = line.Where;
@@ -192,14 +192,15 @@ TCommand Parse(const Recipe::TLine& line) {
     return command;
   }
   for (std::size_t i = 0; i < words.size(); ++i) {
-    command.Strings.push_back(Recipe::ToCp932(words[i], where + ": " + OrdinalArgument(i)));
+    command.Strings.push_back(
+        Recipe::ToCp932(words[i], where + ": " + OrdinalArgument(i), foreign));
   }
   return command;
 }
 
-std::vector<TCommand> ParseAll(const std::vector<Recipe::TLine>& lines) {
+std::vector<TCommand> ParseAll(const std::vector<Recipe::TLine>& lines, TForeignChars* foreign) {
   std::vector<TCommand> commands;
-  for (const Recipe::TLine& line : lines) commands.push_back(Parse(line));
+  for (const Recipe::TLine& line : lines) commands.push_back(Parse(line, foreign));
   for (std::size_t i = 0; i < commands.size(); ++i) {
     const TCommand& command = commands[i];
     const bool last = i + 1 == commands.size();

@@ -13,6 +13,7 @@
 #include "cli/Recipe.h"
 #include "convert/ConversionRoad.h"
 #include "document/DocumentText.h"
+#include "document/ForeignChars.h"
 #include "replace/ReplaceRules.h"
 
 namespace Commands {
@@ -68,10 +69,13 @@ struct TCommand {
 
 // One command line as a command. Throws Recipe::EUsageError for an unknown command or option,
 // a wrong number of arguments, a bad range, or a character that Shift-JIS cannot hold.
-[[nodiscard]] TCommand Parse(const Recipe::TLine& line);
+// With foreign, characters Shift-JIS cannot hold take the document's codes for them (see
+// TForeignChars) instead of being refused.
+[[nodiscard]] TCommand Parse(const Recipe::TLine& line, TForeignChars* foreign = nullptr);
 // Every line as a command, in order, and the order checked: a range is followed by the command
 // it is for, and save-range comes last.
-[[nodiscard]] std::vector<TCommand> ParseAll(const std::vector<Recipe::TLine>& lines);
+[[nodiscard]] std::vector<TCommand> ParseAll(const std::vector<Recipe::TLine>& lines,
+                                             TForeignChars* foreign = nullptr);
 
 // The document and its conversion range between commands, as the window keeps them: every
 // command converts the range and then makes it the whole document again, except tag

@@ -1,6 +1,8 @@
 // Command lines of korvane-cli: words, recipes, and arguments as CP932.
 #include "cli/Recipe.h"
 
+#include "document/Encodings.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -151,7 +153,7 @@ std::vector<TLine> Parse(std::string_view text, const std::string& name) {
   return lines;
 }
 
-std::string ToCp932(std::string_view utf8, const std::string& what) {
+std::string ToCp932(std::string_view utf8, const std::string& what, TForeignChars* foreign) {
   std::string bytes;
   std::u16string units;
   std::size_t character = 0;
@@ -168,6 +170,10 @@ std::string ToCp932(std::string_view utf8, const std::string& what) {
     if (cp == '\r' || cp == '\n' || cp == 0) {
       throw EUsageError(what + "の " + std::to_string(character) + " 文字目に " + Hex(cp) +
                         " があります。改行と NUL 文字は文書の行に入れられません");
+    }
+    if (foreign != nullptr) {
+      bytes += Encodings::ToDocument(shown, {Encodings::TEncoding::Utf8}, *foreign).Bytes;
+      continue;
     }
     units.clear();
     AppendUtf16(cp, units);

@@ -9,6 +9,8 @@
 // of the file is skipped.
 #pragma once
 
+#include "document/ForeignChars.h"
+
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -51,6 +53,9 @@ struct TLine {
 // A UTF-8 text as CP932 bytes. Throws EUsageError "<what>の N 文字目の「c」(U+XXXX) は ..."
 // for the first character that CP932 cannot hold, for a line break or a NUL (a line of the
 // document cannot hold them), and for bytes that are not UTF-8. Characters are counted from 1.
-[[nodiscard]] std::string ToCp932(std::string_view utf8, const std::string& what);
+// With foreign, a character Shift-JIS cannot hold takes the document's code for it, as text
+// read from UTF-8 does, instead of being refused.
+[[nodiscard]] std::string ToCp932(std::string_view utf8, const std::string& what,
+                                  TForeignChars* foreign = nullptr);
 
 }  // namespace Recipe

@@ -18,6 +18,7 @@
 #include "cli/Commands.h"
 #include "cli/Recipe.h"
 #include "document/DocumentText.h"
+#include "document/Encodings.h"
 #include "document/Failures.h"
 #include "document/FileIO.h"
 #include "document/MemoryTuning.h"
@@ -38,13 +39,17 @@ constexpr std::string_view kUsage =
     "使い方: korvane-cli [オプション] ファイル...\n"
     "\n"
     "Korvane のウィンドウと同じ規則でファイルを読み込んで結合し、変換命令を順に実行して、\n"
-    "結果を Shift-JIS (改行は CR LF) で書き出します。\n"
+    "結果を Shift-JIS (改行は CR LF。--to で別の文字コード) で書き出します。\n"
     "\n"
     "読み込み: 最初のファイルは「開く」、続くファイルは「合成」と同じに読み込みます。\n"
     "  .htm/.html/.shtml は HTML として (NUL 文字は空白に)、.URL はインターネットショート\n"
     "  カットとして (アドレスの行と空行に) 読みます。- は標準入力をテキストファイルとして\n"
     "  読みます (1 GiB まで。それより大きいものはファイル名で指定してください)。\n"
     "  NUL や 0x1A で読み込まれなかった部分があれば標準エラーに警告します。\n"
+    "  文字コードはファイルごとに判定し (BOM、HTML/XML の charset 宣言、バイトの並び)、\n"
+    "  Shift-JIS でないものは変換して、何から変換したかを標準エラーに警告します。判定が確かで\n"
+    "  ないときは Shift-JIS として読みます。Shift-JIS にない文字 (é、絵文字など) も文書の中に\n"
+    "  保たれ、UTF-8 などで書き出すと元に戻ります。\n"
     "\n"
     "オプション:\n"
     "  -e, --command 命令行    命令を一つ実行する (書き方はレシピの行と同じ)\n"
@@ -53,6 +58,13 @@ constexpr std::string_view kUsage =
     "  -o, --output ファイル   結果をファイルに書く (書き終えてから置き換え、途中で失敗したら\n"
     "                         元のファイルには触れない)。省略時と - は標準出力。前回の保存が\n"
     "                         途中で中断されていたファイルは、先に保存前の内容に戻す\n"
+    "      --from 文字コード   入力の文字コード: auto (既定、ファイルごとに判定)、cp932、utf-8、\n"
+    "                         utf-16le、utf-16be、euc-jp、iso-2022-jp (sjis、shift_jis なども可)。\n"
+    "                         cp932 を指定するとバイトをそのまま読みます\n"
+    "      --to 文字コード     出力の文字コード: cp932 (既定)、utf-8、utf-8-bom、utf-16le (BOM 付き)、\n"
+    "                         euc-jp\n"
+    "      --refs             出力の文字コードで表せない文字を文字参照 (&#233; など) で書く。\n"
+    "                         指定しないとき、そういう文字があれば何も書かずに終了ステータス 3\n"
     "      --drop             すべてのファイルを、空のウィンドウに一度にドロップしたのと同じに\n"
     "                         読み込む (各ファイルの後ろに空行が一つ入る)\n"
     "      --use-file-name    URL読み込みモード「ファイル名を使う」: .URL はファイル名の行も加える\n"
@@ -76,8 +88,8 @@ constexpr std::string_view kUsageTail =
     "    delete-lines-with 広告 PR\n"
     "    replace \"　\" \" \"\n"
     "    trim-and-drop\n"
-    "  引数とレシピの文字は Shift-JIS に変換します。Shift-JIS にない文字は、その位置を示して\n"
-    "  誤りにします。\n"
+    "  引数とレシピの文字は文書と同じ規則で変換します。Shift-JIS にない文字も使えて、\n"
+    "  UTF-8 などから読んだ文書の同じ文字に一致します。\n"
     "\n"
     "終了ステータス: 0 成功、2 使い方の誤り (オプション、命令、引数、範囲、レシピの行)、\n"
     "  3 入出力の失敗 (読めないファイル、書けない出力)、1 そのほかの失敗。\n";
@@ -96,6 +108,9 @@ class EBadFlag : public Recipe::EUsageError {
 
 struct TOptions {
   std::vector<std::string> Files;
+  std::optional<Encodings::TEncoding> From;  // nothing: each file's own, as detected
+  Encodings::TFormat To;
+  bool References = false;                   // --refs
   std::vector<Recipe::TLine> Lines;
   std::optional<std::string> Output;
   bool Drop = false;
@@ -165,6 +180,18 @@ std::vector<Recipe::TLine> ReadRecipe(const std::string& path) {
   return Recipe::Parse(text, path);
 }
 
+// The output's format from its name on the command line.
+Encodings::TFormat OutputFormat(const std::string& label) {
+  using Encodings::TEncoding;
+  if (label == "utf-8-bom" || label == "utf8-bom") return {TEncoding::Utf8, true};
+  const std::optional<TEncoding> encoding = Encodings::FromLabel(label);
+  if (!encoding || *encoding == TEncoding::Iso2022Jp || *encoding == TEncoding::Utf16Be) {
+    throw EBadFlag("--to には cp932、utf-8、utf-8-bom、utf-16le、euc-jp のどれかを指定してください (" +
+                   label + ")");
+  }
+  return {*encoding, *encoding == TEncoding::Utf16Le};
+}
+
 TOptions ParseArguments(int argc, char** argv) {
   TOptions options;
   int commandNumber = 0;
@@ -204,6 +231,17 @@ TOptions ParseArguments(int argc, char** argv) {
       for (Recipe::TLine& line : ReadRecipe(takeValue())) options.Lines.push_back(std::move(line));
     } else if (flag == "-o" || flag == "--output") {
       options.Output = takeValue();
+    } else if (flag == "--from") {
+      const std::string label = takeValue();
+      if (label != "auto") {
+        options.From = Encodings::FromLabel(label);
+        if (!options.From) throw EBadFlag("--from に知らない文字コード " + label + " が指定されました");
+      }
+    } else if (flag == "--to") {
+      options.To = OutputFormat(takeValue());
+    } else if (flag == "--refs") {
+      noValue();
+      options.References = true;
     } else if (flag == "--drop") {
       noValue();
       options.Drop = true;
@@ -262,9 +300,10 @@ std::optional<FileIO::TFileId> OutputFile(const TOptions& options) {
 }
 
 void Load(const TOptions& options, std::vector<DocumentLoad::TSource> sources,
-          TDocumentText& document) {
+          TDocumentText& document, TForeignChars& foreign) {
   // A page that cannot be opened is an input failure here: nothing is written.
   DocumentLoad::TLoader loader(options.UseFileName, nullptr);
+  loader.SetEncodings(options.From, foreign);
   for (DocumentLoad::TSource& source : sources) {
     if (source.Content) *source.Content = ReadStandardInput();
   }
@@ -275,15 +314,64 @@ void Load(const TOptions& options, std::vector<DocumentLoad::TSource> sources,
     for (std::size_t i = 1; i < sources.size(); ++i) loader.Append(document, std::move(sources[i]));
   }
   if (!loader.Notices().empty()) Tell("警告: " + DocumentLoad::CutNoticeText(loader.Notices()));
+  for (const DocumentLoad::TConversionNotice& notice : loader.Conversions()) {
+    std::string line = DocumentLoad::ConversionNoticeText({notice});
+    line.pop_back();
+    Tell("警告: " + line);
+  }
 }
 
-void WriteOutput(const TOptions& options, const Commands::TSession& session) {
+// Characters the output's encoding cannot hold fail the run, naming them, unless --refs asks
+// for references: nothing is written then.
+void RefuseUnwritable(const TOptions& options, const Commands::TSession& session,
+                      const TForeignChars& foreign) {
+  if (options.References) return;
+  if (options.To.Encoding == Encodings::TEncoding::Cp932 && foreign.Empty()) return;
+  Encodings::TWriter check(options.To, foreign);
+  std::string scratch;
+  session.WriteOutput([&](std::string_view piece) {
+    check.Write(piece, scratch);
+    scratch.clear();
+  });
+  check.Finish(scratch);
+  const Encodings::TUnwritable& unwritable = check.Unwritable();
+  if (unwritable.Count == 0) return;
+  std::string shown;
+  for (const char32_t c : unwritable.First) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(c));
+    shown += std::string(shown.empty() ? "" : "、") + hex;
+  }
+  throw EStreamError(Encodings::FormatName(options.To) + " で表せない文字が " +
+                     std::to_string(unwritable.Count) + " 個あります (" + std::to_string(unwritable.FirstLine + 1) +
+                     " 行目から。" + shown + ")。--refs で文字参照 (&#...;) にして書けます");
+}
+
+void WriteOutput(const TOptions& options, const Commands::TSession& session,
+                 const TForeignChars& foreign) {
+  RefuseUnwritable(options, session, foreign);
+  const bool asTheyAre = options.To.Encoding == Encodings::TEncoding::Cp932 && foreign.Empty();
+  Encodings::TWriter encoder(options.To, foreign);
+  std::string encoded;
+  const auto writeWith = [&](const std::function<void(std::string_view)>& sink) {
+    if (asTheyAre) {
+      session.WriteOutput(sink);
+      return;
+    }
+    session.WriteOutput([&](std::string_view piece) {
+      encoder.Write(piece, encoded);
+      sink(encoded);
+      encoded.clear();
+    });
+    encoder.Finish(encoded);
+    sink(encoded);
+  };
   if (!options.Output || *options.Output == "-") {
-    session.WriteOutput([](std::string_view piece) { WriteAll(STDOUT_FILENO, piece); });
+    writeWith([](std::string_view piece) { WriteAll(STDOUT_FILENO, piece); });
     return;
   }
   FileIO::TAtomicFileWriter writer(*options.Output);
-  session.WriteOutput([&writer](std::string_view piece) { writer.Write(piece); });
+  writeWith([&writer](std::string_view piece) { writer.Write(piece); });
   writer.Commit();
 }
 
@@ -317,17 +405,24 @@ int Run(int argc, char** argv) {
     throw Recipe::EUsageError("読み込むファイルを指定してください (標準入力は -)。"
                               "説明は korvane-cli --help");
   }
-  const std::vector<Commands::TCommand> commands = Commands::ParseAll(options.Lines);
+  {
+    // Checked before any file is read; the strings are taken again once the document's table
+    // of characters Shift-JIS lacks is known.
+    TForeignChars scratch;
+    (void)Commands::ParseAll(options.Lines, &scratch);
+  }
   std::vector<DocumentLoad::TSource> sources = Sources(options);
   RecoverInterruptedSave(options);
   TDocumentText document;
+  TForeignChars foreign;
   // Input files are mapped rather than read, except one that the output may overwrite while
   // the document still holds its lines.
   FileIO::SetMapFilesForReading(true, OutputFile(options));
-  Load(options, std::move(sources), document);
+  Load(options, std::move(sources), document, foreign);
+  const std::vector<Commands::TCommand> commands = Commands::ParseAll(options.Lines, &foreign);
   Commands::TSession session(document);
   for (const Commands::TCommand& command : commands) session.Run(command);
-  WriteOutput(options, session);
+  WriteOutput(options, session, foreign);
   return 0;
 }
 

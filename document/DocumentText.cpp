@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "document/FileIO.h"
 #include "document/Readers.h"
 
 namespace {
@@ -144,6 +145,31 @@ std::string CutNoticeText(const TCutNotices& notices) {
   return text;
 }
 
+std::string ConversionNoticeText(const TConversionNotices& notices) {
+  std::string text;
+  std::size_t listed = 0;
+  for (const TConversionNotice& notice : notices) {
+    if (++listed > kMaxNoticesListed) {
+      text += "ほか " + std::to_string(notices.size() - kMaxNoticesListed) + " 件\n";
+      break;
+    }
+    text += notice.FileName + ": ";
+    text += notice.Format.Encoding == Encodings::TEncoding::Cp932
+                ? std::string("Shift-JIS として読みました")
+                : Encodings::FormatName(notice.Format) + " から変換";
+    if (!notice.Sure) text += " (文字コードの判定が確かではありません)";
+    if (notice.Undecodable != 0) {
+      text += "、文字として読めないﾊﾞｲﾄ " + std::to_string(notice.Undecodable) + " 個をそのまま残しました";
+    }
+    if (notice.Unstored != 0) {
+      text += "、文字 " + std::to_string(notice.Unstored) + " 個を文字参照 (&#...;) にしました";
+    }
+    if (notice.UnknownEscape) text += "、知らない文字集合へのｴｽｹｰﾌﾟ ｼｰｹﾝｽをそのまま残しました";
+    text += "\n";
+  }
+  return text;
+}
+
 std::string HtmlLostText(std::string_view fileName) {
   return "指定ファイル " + std::string(fileName) +
          "は保存の途中でした。処理により当該ファイルは失われたため、再度保存を実行してください。";
@@ -161,7 +187,65 @@ void TLoader::Read(TSource& source, TLightStrings& list) {
   }
 }
 
+void TLoader::SetEncodings(std::optional<Encodings::TEncoding> from, TForeignChars& foreign) {
+  encodings_ = true;
+  from_ = from;
+  foreign_ = &foreign;
+}
+
+std::optional<Encodings::TFormat> TLoader::FormatToConvert(const TSource& source) {
+  if (!encodings_) return std::nullopt;
+  // The first bytes decide; a file that cannot be read now fails below as it always did.
+  std::string head;
+  std::string_view bytes;
+  if (source.Content) {
+    bytes = *source.Content;
+  } else {
+    try {
+      FileIO::TInputFile file(source.Path);
+      head.resize(static_cast<std::size_t>(std::min<std::int64_t>(file.Size(), 256 * 1024)));
+      head.resize(file.Read(head.data(), head.size()));
+    } catch (const EKorvaneError&) {
+      return std::nullopt;
+    }
+    bytes = head;
+  }
+  const bool html = !source.Content && Readers::IsHtmlFile(source.Path);
+  Encodings::TDetection found;
+  if (from_) {
+    found.Format.Encoding = *from_;
+  } else {
+    found = Encodings::Detect(bytes, html);
+  }
+  if (!firstFormat_) firstFormat_ = found.Format;
+  if (found.Format.Encoding == Encodings::TEncoding::Cp932) {
+    if (!found.Sure) conversions_.push_back({source.FileName, found.Format, false});
+    return std::nullopt;
+  }
+  return found.Format;
+}
+
 void TLoader::ReadFile(TSource& source, TLightStrings& list) {
+  if (!Readers::IsShortcutFile(source.Path) || source.Content) {
+    if (const std::optional<Encodings::TFormat> format = FormatToConvert(source)) {
+      std::string bytes;
+      if (source.Content) {
+        bytes = std::move(*source.Content);
+        source.Content.reset();
+      } else {
+        bytes = FileIO::ReadWholeFile(source.Path);
+      }
+      Encodings::TConversion conversion = Encodings::ToDocument(bytes, *format, *foreign_);
+      std::string().swap(bytes);
+      conversions_.push_back({source.FileName, *format, true, conversion.Undecodable,
+                              conversion.Unstored, conversion.UnknownEscape});
+      const bool html = Readers::IsHtmlFile(source.Path);
+      const Readers::TReadReport report =
+          Readers::ReadDocumentBytes(std::move(conversion.Bytes), html, list);
+      if (report.StoppedAtLine >= 0) notices_.push_back({source.FileName, report.StoppedAtLine});
+      return;
+    }
+  }
   if (source.Content) {
     list.LoadFromBytes(std::move(*source.Content));
     source.Content.reset();

@@ -12,7 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "document/Encodings.h"
 #include "document/Failures.h"
+#include "document/ForeignChars.h"
 #include "document/LightStr.h"
 
 namespace DocumentLoad {
@@ -107,6 +109,20 @@ class ELoadError : public EKorvaneError {
   ELoadError(const std::string& shownName, const std::string& reason);
 };
 
+// A file read in an encoding other than Shift-JIS, or whose encoding was not sure.
+struct TConversionNotice {
+  std::string FileName;  // without its folder (UTF-8)
+  Encodings::TFormat Format;
+  bool Sure = true;
+  std::size_t Undecodable = 0;  // bytes that were no character, kept as they were
+  std::size_t Unstored = 0;     // characters written as references
+  bool UnknownEscape = false;
+};
+using TConversionNotices = std::vector<TConversionNotice>;
+
+// One line a file: "page.html: UTF-8 から変換", then what was unusual about it.
+[[nodiscard]] std::string ConversionNoticeText(const TConversionNotices& notices);
+
 // The warning that lists cut files, at most ten by name: "" when there is none.
 [[nodiscard]] std::string CutNoticeText(const TCutNotices& notices);
 // The message for an HTML file that could not be opened (fileName without its folder).
@@ -140,13 +156,29 @@ class TLoader {
   // The parts of files that the loads so far could not bring into the document.
   [[nodiscard]] const TCutNotices& Notices() const { return notices_; }
 
+  // Reads files in their encodings: `from`, or each file's own as Encodings::Detect finds it
+  // when there is none; characters CP932 lacks go into foreign, which must outlive the loader.
+  // Without this call every file is Shift-JIS and read as it is.
+  void SetEncodings(std::optional<Encodings::TEncoding> from, TForeignChars& foreign);
+  // The files read in another encoding than Shift-JIS, or unsure which.
+  [[nodiscard]] const TConversionNotices& Conversions() const { return conversions_; }
+  // The format of the first file read (Shift-JIS when none was).
+  [[nodiscard]] Encodings::TFormat FirstFormat() const { return firstFormat_.value_or(Encodings::TFormat{}); }
+
  private:
+  // Whether source is to be converted, and from what; notes an unsure Shift-JIS.
+  [[nodiscard]] std::optional<Encodings::TFormat> FormatToConvert(const TSource& source);
   void ReadFile(TSource& source, TLightStrings& list);
   void NoteNulCut(const TSource& source, const TLightStrings& lines, bool moreFilesFollow);
 
   bool useFileName_;
   TTell tellHtmlLost_;
   TCutNotices notices_;
+  bool encodings_ = false;
+  std::optional<Encodings::TEncoding> from_;
+  TForeignChars* foreign_ = nullptr;
+  TConversionNotices conversions_;
+  std::optional<Encodings::TFormat> firstFormat_;
 };
 
 }  // namespace DocumentLoad

@@ -509,14 +509,15 @@ bool LooksLikeIso2022Jp(std::string_view sample) {
 // high bytes, at one parity far more than at the other.
 std::optional<TEncoding> Utf16ByItsZeros(std::string_view sample) {
   const std::size_t units = std::min<std::size_t>(sample.size(), 8192) / 2;
-  if (units < 2) return std::nullopt;
+  if (units < 2 || sample.size() % 2 != 0) return std::nullopt;
   std::size_t evenZeros = 0, oddZeros = 0;
   for (std::size_t i = 0; i < units; ++i) {
     if (sample[2 * i] == '\0') ++evenZeros;
     if (sample[2 * i + 1] == '\0') ++oddZeros;
   }
-  const auto many = [&](std::size_t n) { return n * 10 >= units * 3; };   // 30 %
-  const auto few = [&](std::size_t n) { return n * 20 <= units; };         // 5 %
+  // A short text must be all ASCII to tell; a longer one mostly.
+  const auto many = [&](std::size_t n) { return units < 16 ? n == units : n * 10 >= units * 4; };
+  const auto few = [&](std::size_t n) { return n * 20 <= units; };
   if (many(oddZeros) && few(evenZeros)) return TEncoding::Utf16Le;
   if (many(evenZeros) && few(oddZeros)) return TEncoding::Utf16Be;
   return std::nullopt;

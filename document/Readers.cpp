@@ -106,7 +106,18 @@ TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list) {
     report.HtmlOpenError = failure.ErrorCode;
     return report;
   }
-  TMemoryStream stream(FileIO::ReadAll(*file));
+  return ReadDocumentBytes(FileIO::ReadAll(*file), true, list);
+}
+
+TReadReport ReadDocumentBytes(std::string bytes, bool html, TLightStrings& list) {
+  list.Clear();
+  TReadReport report;
+  if (!html) {
+    list.LoadFromBytes(std::move(bytes));
+    report.StoppedAtLine = list.StoppedAtLine();
+    return report;
+  }
+  TMemoryStream stream(std::move(bytes));
   if (ScrubNulBytes(stream)) {
     list.LoadFromStream(stream);
   } else {

@@ -48,6 +48,10 @@ struct TReadReport {
 // pipe, socket or device under any name.
 TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list);
 
+// ReadDocumentFile for bytes already in memory (a file converted from another encoding): the
+// HTML path when html, the text path otherwise.
+TReadReport ReadDocumentBytes(std::string bytes, bool html, TLightStrings& list);
+
 // Reads an internet shortcut into list (cleared first; nothing more when path is not a
 // shortcut): with useFileName, first fileName (the name without its folder, CP932) cut before
 // its first ".URL"; then the file's second line with every "URL=" removed; then an empty line.

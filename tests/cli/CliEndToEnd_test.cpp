@@ -166,7 +166,54 @@ TEST(CliLoad, FilesAreJoinedAsTheWindowJoinsThem) {
     const TResult result = RunCli(dir, row.args, row.input);
     EXPECT_EQ(result.Status, 0) << result.Err;
     EXPECT_EQ(result.Out, row.want);
-    EXPECT_EQ(result.Err, "");
+    // Bytes that fit no encoding are read as Shift-JIS, as they stand, and said to be unsure.
+    const bool unsure = std::string_view(row.name).starts_with("bytes that are not");
+    EXPECT_EQ(result.Err, unsure ? "korvane-cli: 警告: odd.txt: Shift-JIS として読みました "
+                                   "(文字コードの判定が確かではありません)\n"
+                                 : "");
+  }
+}
+
+// Files in other encodings are converted, said so on standard error, and written in the
+// encoding asked for; characters Shift-JIS lacks survive a round trip and match in commands.
+TEST(CliEncodings, ConvertedInAndWrittenOut) {
+  const std::string page = "<p>今日は<strong>晴れ</strong>のち曇り</p>\r\n";
+  const std::string pageSjis = "\x8D\xA1\x93\xFA\x82\xCD\x90\xB0\x82\xEA\x82\xCC\x82\xBF\x93\xDC\x82\xE8\r\n";
+  const std::string eucLine = "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8\r\n";  // 日本語のテキスト
+  const std::string sjisLine = "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67\r\n";
+  struct Row {
+    const char* name;
+    std::string bytes;  // of in.html
+    std::vector<std::string> args;
+    std::string want;
+    std::string told;  // standard error
+  };
+  const Row rows[] = {
+      {"a UTF-8 page keeps its words through tag removal", page, {"-e", "strip-tags"}, pageSjis,
+       "警告: in.html: UTF-8 から変換"},
+      {"EUC-JP by its JIS codes", eucLine, {}, sjisLine, "警告: in.html: EUC-JP から変換"},
+      {"--from cp932 reads the bytes as they are", page, {"--from", "cp932"}, page, ""},
+      {"--from with an alias", eucLine, {"--from", "x-euc-jp"}, sjisLine, "警告: in.html: EUC-JP から変換"},
+      {"foreign characters come back in UTF-8", "café 😀 𠮷\r\n", {"--to", "utf-8"}, "café 😀 𠮷\r\n",
+       "警告: in.html: UTF-8 から変換"},
+      {"and match in commands", "café naïve\r\n", {"-e", "replace é e", "--to", "utf-8"}, "cafe naïve\r\n",
+       "警告: in.html: UTF-8 から変換"},
+      {"--refs writes them as references in Shift-JIS", "café\r\n", {"--refs"}, "caf&#233;\r\n",
+       "警告: in.html: UTF-8 から変換"},
+      {"UTF-8 with a mark", "abc\r\n", {"--to", "utf-8-bom"}, "\xEF\xBB\xBF" "abc\r\n", ""},
+      {"UTF-16LE with a mark", "a\r\n", {"--to", "utf-16le"}, std::string("\xFF\xFE" "a\0\r\0\n\0", 8), ""},
+      {"EUC-JP out", sjisLine, {"--to", "euc-jp"}, eucLine, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TTempDir dir;
+    dir.Write("in.html", row.bytes);
+    std::vector<std::string> args = {"in.html"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const TResult result = RunCli(dir, args);
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Out, row.want);
+    EXPECT_EQ(result.Err, row.told.empty() ? "" : "korvane-cli: " + row.told + "\n");
   }
 }
 
@@ -362,8 +409,14 @@ TEST(CliErrors, UsageAndInputOutputFailuresAreToldWithTheirStatus) {
        "-e 2: 「frobnicate」という命令はありません（korvane-cli --help で一覧）"},
       {"missing argument", {"in.txt", "-e", "replace-between a b"}, kUsage,
        "-e 1: replace-between の引数の数が違います（2 個）。引数は START END TO"},
-      {"character Shift-JIS cannot hold", {"in.txt", "-e", "suffix \"OK ✓\""}, kUsage,
-       "-e 1: 1 番目の引数の 4 文字目の文字 「✓」(U+2713) は Shift-JIS で表せないため、使えません"},
+      {"character the output cannot hold", {"in.txt", "-e", "suffix \"OK ✓\""}, kInputOutput,
+       "Shift-JIS で表せない文字が 3 個あります (1 行目から。U+2713、U+2713、U+2713)。"
+       "--refs で文字参照 (&#...;) にして書けます"},
+      {"unknown input encoding", {"in.txt", "--from", "latin1"}, kUsage,
+       "--from に知らない文字コード latin1 が指定されました (説明は korvane-cli --help)"},
+      {"unknown output encoding", {"in.txt", "--to", "iso-2022-jp"}, kUsage,
+       "--to には cp932、utf-8、utf-8-bom、utf-16le、euc-jp のどれかを指定してください "
+       "(iso-2022-jp) (説明は korvane-cli --help)"},
       {"range past the document", {"in.txt", "-e", "range 2 9", "-e", "trim"}, kUsage,
        "-e 1: 範囲 2–9 が文書の行数 (3) を超えています"},
       {"range delete without a range", {"in.txt", "-e", "delete-range"}, kUsage,
