@@ -10,13 +10,15 @@ TFileDialog::TFileDialog(TKind kind, QString title, QString defaultExt, QList<TF
       ConfirmOverwrite(confirmOverwrite) {}
 
 bool TFileDialog::Execute(QWidget* owner) {
-  const TFileDialogRequest request{Title, DefaultExt, Filters, FileName, FilterIndex,
-                                   ConfirmOverwrite};
+  const TFileDialogRequest request{Title,    DefaultExt,       Filters,       FileName,
+                                   FilterIndex, ConfirmOverwrite, ChoiceCaption, Choices,
+                                   Choice};
   const std::optional<TFileDialogAnswer> answer =
       Kind == TKind::Open ? Platform().ChooseFileToOpen(owner, request)
                           : Platform().ChooseFileToSave(owner, request);
   if (!answer) return false;
   FileName = answer->FileName;
   FilterIndex = answer->FilterIndex;
+  Choice = answer->Choice;
   return true;
 }

@@ -27,4 +27,8 @@ class TFileDialog {
   const bool ConfirmOverwrite;
   QString FileName;
   int FilterIndex = 1;  // 1-based
+  // The further choice under the file types (see TFileDialogRequest), and the one last made.
+  QString ChoiceCaption;
+  QStringList Choices;
+  int Choice = 0;
 };

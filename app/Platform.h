@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -29,11 +30,17 @@ struct TFileDialogRequest {
   QString FileName;            // proposed name, with its folder
   int FilterIndex = 1;         // 1-based, as the dialog components count
   bool ConfirmOverwrite = false;
+  // A further choice under the file types (the save dialogs' 文字コード): its caption, its
+  // items and the one proposed (0-based); none when Choices is empty.
+  QString ChoiceCaption;
+  QStringList Choices;
+  int Choice = 0;
 };
 
 struct TFileDialogAnswer {
   QString FileName;
   int FilterIndex = 1;
+  int Choice = 0;
 };
 
 class TPlatform {

@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QLabel>
+#include <QGridLayout>
+#include <QComboBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QPrintDialog>
@@ -42,8 +45,19 @@ std::optional<TFileDialogAnswer> RunFileDialog(QWidget* owner, const TFileDialog
                                                QFileDialog::AcceptMode mode) {
   QFileDialog dialog(owner, request.Title);
   ConfigureFileDialog(dialog, request, mode);
+  // The further choice goes in a row of its own under the file types.
+  QComboBox* choice = nullptr;
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()); grid != nullptr && !request.Choices.isEmpty()) {
+    choice = new QComboBox(&dialog);
+    choice->addItems(request.Choices);
+    choice->setCurrentIndex(request.Choice);
+    const int row = grid->rowCount();
+    grid->addWidget(new QLabel(request.ChoiceCaption, &dialog), row, 0);
+    grid->addWidget(choice, row, 1);
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return TFileDialogAnswer{dialog.selectedFiles().first(), ChosenFilterIndex(dialog, request)};
+  return TFileDialogAnswer{dialog.selectedFiles().first(), ChosenFilterIndex(dialog, request),
+                           choice != nullptr ? choice->currentIndex() : request.Choice};
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include "app/FileDialog.h"
 #include "convert/ConversionRoad.h"
 #include "document/DocumentText.h"
+#include "document/Encodings.h"
+#include "document/ForeignChars.h"
 #include "document/LightStr.h"
 
 class QAction;
@@ -28,6 +30,9 @@ class QToolBar;
 class TEditorControl;
 class TStatusBar;
 class TDropDst;
+
+// The save dialogs' 文字コード choices, in their order.
+[[nodiscard]] QStringList SaveFormatNames();
 
 class TFmmein : public QMainWindow {
   Q_OBJECT
@@ -65,6 +70,10 @@ class TFmmein : public QMainWindow {
   TFileDialog Filesv;
 
   // ---- document state ----
+  // The characters the document holds that CP932 lacks, and the format a Save proposes: the
+  // format of the file opened, Shift-JIS for a new document.
+  TForeignChars Foreign;
+  Encodings::TFormat DocumentFormat;
   bool HasDocument = false;
   bool Appended = false;
   bool WrapOn = false;
@@ -81,6 +90,11 @@ class TFmmein : public QMainWindow {
   void FormCreate(const QStringList& commandLine);
   void FormDestroy();
   void OpenCommandLineFile(const QString& Argument);
+  // The encoding panel: the document's format, or what the last load converted from.
+  void ShowEncoding(const DocumentLoad::TConversionNotices& Conversions = {});
+  // The save dialog's 文字コード choice proposes the document's format; false when the user
+  // cancels, or declines to write characters the chosen format cannot hold as references.
+  bool ChooseSaveFile(std::optional<std::string_view> Bytes, Encodings::TFormat& Format);
   // Offers back the old content of files whose save an earlier run did not finish.
   void OfferInterruptedSaves();
   // Top-left corners of the loading/lifecycle boxes and of the range boxes.

@@ -286,7 +286,8 @@ void TFmmein::ComposeClientArea() {
   client->resize(kClientWidth, row + kRowHeight + kBottomMargin);
   client->installEventFilter(this);
 
-  Bar = new TStatusBar({300, 160, 50}, this);
+  // The fourth panel, beside the three of old, shows the document's encoding.
+  Bar = new TStatusBar({300, 160, 50, 90}, this);
   Bar->setObjectName(QStringLiteral("Bar"));
   setStatusBar(Bar);
 }

@@ -99,6 +99,9 @@ TFmmein::TFmmein(const QStringList& commandLine, QWidget* parent)
     DropDst1FileDrop(Sender, Files, At);
   });
   DropDst1->SetControl(Btext);
+  Btext->SetForeignChars(&Foreign);
+  Filesv.ChoiceCaption = QStringLiteral("文字コード");
+  Filesv.Choices = SaveFormatNames();
   DropDst1->Loaded();
   SetBoundColor(ed1, false);
   SetBoundColor(ed2, false);

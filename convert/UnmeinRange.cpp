@@ -187,7 +187,11 @@ void TFmmein::SaveRange() {
   ConversionRoad::ConvertLines(document, CurrentRange(),
                                [](std::string_view line, TLightStrings& out) { out.Add(line); },
                                *WorkList);
-  if (Filesv.Execute(this)) WorkList->SaveToFile(QFile::encodeName(Filesv.FileName).toStdString());
+  const std::string lines = WorkList->GetText();
+  Encodings::TFormat format;
+  if (ChooseSaveFile(lines, format)) {
+    Encodings::WriteFile(QFile::encodeName(Filesv.FileName).toStdString(), lines, format, Foreign);
+  }
 }
 
 void TFmmein::DeleteRange() {

@@ -12,6 +12,7 @@
 
 #include "convert/HenkanJ.h"
 #include "document/Cp932Codec.h"
+#include "document/FileIO.h"
 #include "document/ShiftJis.h"
 
 namespace Encodings {
@@ -900,6 +901,25 @@ void TWriter::Raw(unsigned char b, std::string& out) {
   } else {
     out += static_cast<char>(b);
   }
+}
+
+void WriteFile(const std::string& path, std::string_view document, TFormat format,
+               const TForeignChars& foreign) {
+  FileIO::TAtomicFileWriter file(path);
+  if (format.Encoding == TEncoding::Cp932 && foreign.Empty()) {
+    file.Write(document);
+  } else {
+    TWriter writer(format, foreign);
+    std::string piece;
+    for (std::size_t at = 0; at < document.size(); at += 1 << 20) {
+      writer.Write(document.substr(at, 1 << 20), piece);
+      file.Write(piece);
+      piece.clear();
+    }
+    writer.Finish(piece);
+    file.Write(piece);
+  }
+  file.Commit();
 }
 
 TUnwritable FindUnwritable(std::string_view document, TFormat format,

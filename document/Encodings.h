@@ -98,6 +98,11 @@ class TWriter {
   bool bomWritten_ = false;
 };
 
+// Writes document bytes as the whole content of path in format, through the atomic writer (see
+// FileIO::TAtomicFileWriter): characters the format cannot hold become references.
+void WriteFile(const std::string& path, std::string_view document, TFormat format,
+               const TForeignChars& foreign);
+
 // The characters of document bytes that format cannot hold (without writing anything).
 [[nodiscard]] TUnwritable FindUnwritable(std::string_view document, TFormat format,
                                          const TForeignChars& foreign);

@@ -1,6 +1,10 @@
 // The document's life: New, Save, Close, Exit with the unsaved-changes question, and which
 // commands each state offers.
 #include <QAction>
+#include <QStringList>
+
+#include <algorithm>
+#include <array>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -19,15 +23,83 @@ void TFmmein::WireDocumentCommands() {
   Wire({prgend, Exit1}, &TFmmein::prgendClick);
 }
 
+namespace {
+
+// The formats the save dialogs offer, in their order.
+const std::array<Encodings::TFormat, 5> kSaveFormats = {{
+    {Encodings::TEncoding::Cp932, false},
+    {Encodings::TEncoding::Utf8, false},
+    {Encodings::TEncoding::Utf8, true},
+    {Encodings::TEncoding::EucJp, false},
+    {Encodings::TEncoding::Utf16Le, true},
+}};
+
+// The offered format closest to a file's: one this program cannot write becomes Shift-JIS.
+int SaveFormatIndex(Encodings::TFormat format) {
+  if (format.Encoding == Encodings::TEncoding::Utf16Le || format.Encoding == Encodings::TEncoding::Utf16Be) {
+    return 4;
+  }
+  for (std::size_t i = 0; i < kSaveFormats.size(); ++i) {
+    if (kSaveFormats[i] == format) return static_cast<int>(i);
+  }
+  return 0;
+}
+
+QString CharacterList(const std::vector<char32_t>& characters) {
+  QStringList shown;
+  for (const char32_t c : characters) {
+    shown << QStringLiteral("%1 (U+%2)")
+                 .arg(QString::fromUcs4(&c, 1))
+                 .arg(static_cast<uint>(c), 4, 16, QLatin1Char('0'))
+                 .toUpper();
+  }
+  return shown.join(QStringLiteral("、"));
+}
+
+}  // namespace
+
+QStringList SaveFormatNames() {
+  QStringList names;
+  for (const Encodings::TFormat& format : kSaveFormats) {
+    names << QString::fromStdString(Encodings::FormatName(format));
+  }
+  return names;
+}
+
+bool TFmmein::ChooseSaveFile(std::optional<std::string_view> Bytes, Encodings::TFormat& Format) {
+  Filesv.Choice = SaveFormatIndex(DocumentFormat);
+  if (!Filesv.Execute(this)) return false;
+  Format = kSaveFormats[static_cast<std::size_t>(std::clamp(Filesv.Choice, 0, 4))];
+  const Encodings::TUnwritable unwritable =
+      Bytes ? Encodings::FindUnwritable(*Bytes, Format, Foreign) : Btext->Unwritable(Format);
+  if (unwritable.Count == 0) return true;
+  const QString text =
+      QStringLiteral("%1 で表せない文字が %2 個あります (%3 行目から: %4)。\n"
+                     "文字参照 (&#233; など) にして保存しますか？\n"
+                     "「いいえ」か「ｷｬﾝｾﾙ」で保存をやめます。")
+          .arg(QString::fromStdString(Encodings::FormatName(Format)))
+          .arg(unwritable.Count)
+          .arg(unwritable.FirstLine + 1)
+          .arg(CharacterList(unwritable.First));
+  return Platform().AskYesNoCancel(this, PromptPoint(), QStringLiteral("警告"), text) ==
+         TAnswer::Yes;
+}
+
 void TFmmein::New1Click(QObject*) {
   const QString name = QStringLiteral("新規文書");
+  Foreign.Clear();
+  DocumentFormat = {};
   AfterLoad(name, 1);
+  ShowEncoding();
   Bar->SetPanelText(0, QStringLiteral("  ") + name);
 }
 
 void TFmmein::FsaveClick(QObject*) {
-  if (!Filesv.Execute(this)) return;
-  Btext->SaveToFile(Filesv.FileName);
+  Encodings::TFormat format;
+  if (!ChooseSaveFile(std::nullopt, format)) return;
+  Btext->SaveToFile(Filesv.FileName, format);
+  DocumentFormat = format;
+  ShowEncoding();
   Appended = false;
   Btext->SetModified(false);
 }
@@ -48,6 +120,9 @@ void TFmmein::FcloseClick(QObject*) {
   SetDocumentCommands(false);
   Bar->SetPanelText(0, QString());
   Bar->SetPanelWidth(0, 300);
+  Foreign.Clear();
+  DocumentFormat = {};
+  Bar->SetPanelText(3, QString());
   RangeStart = 0;
   RangeEnd = 0;
   for (QLineEdit* field : {ed1, ed2, ed3}) field->clear();

@@ -71,10 +71,30 @@ DocumentLoad::TSource TFmmein::LoadSource(const QString& FileName) const {
 }
 
 DocumentLoad::TLoader TFmmein::Loader() {
-  return DocumentLoad::TLoader(N48->isChecked(), [this](const std::string& message) {
+  DocumentLoad::TLoader loader(N48->isChecked(), [this](const std::string& message) {
     Platform().ShowMessage(this, PromptPoint(), TMessageKind::Error, QStringLiteral("ｴﾗｰ"),
                            QString::fromStdString(message));
   });
+  // Each file in its own encoding; a load into no document starts the document's table anew.
+  if (!HasDocument) Foreign.Clear();
+  loader.SetEncodings(std::nullopt, Foreign);
+  return loader;
+}
+
+void TFmmein::ShowEncoding(const DocumentLoad::TConversionNotices& Conversions) {
+  QStringList from;
+  bool unsure = false;
+  for (const DocumentLoad::TConversionNotice& notice : Conversions) {
+    unsure |= !notice.Sure;
+    if (notice.Format.Encoding == Encodings::TEncoding::Cp932) continue;
+    const QString name = QString::fromStdString(Encodings::FormatName(notice.Format));
+    if (!from.contains(name)) from << name;
+  }
+  QString text = from.isEmpty() ? QString::fromStdString(Encodings::FormatName(DocumentFormat))
+                                : from.join(QStringLiteral("、")) + QStringLiteral(" から変換");
+  if (unsure) text += QStringLiteral(" (判定不確か)");
+  Bar->SetPanelText(3, text);
+  Bar->setToolTip(QString::fromStdString(DocumentLoad::ConversionNoticeText(Conversions)));
 }
 
 // Tells the user, once per load, which parts of which files did not reach the document, so that
@@ -101,9 +121,12 @@ class TFmmein::TLoadScope {
 void TFmmein::OpenDocument(const QString& FileName) {
   TLoadScope load(*this);
   TEditorTarget editor(*Btext);
+  HasDocument = false;  // what the editor held goes
   DocumentLoad::TLoader loader = Loader();
   loader.Open(editor, LoadSource(FileName));
+  DocumentFormat = loader.FirstFormat();
   AfterLoad(FileName, 1);
+  ShowEncoding(loader.Conversions());
   ShowCutNotices(loader.Notices());
 }
 
@@ -117,6 +140,7 @@ void TFmmein::AppendDocument(const QString& FileName) {
     loader.Append(editor, LoadSource(FileName));
   }
   AfterLoad(FileName, 2);
+  ShowEncoding(loader.Conversions());
   ShowCutNotices(loader.Notices());
 }
 
@@ -140,7 +164,9 @@ void TFmmein::MergeFileList(const QStringList& Files) {
   TEditorTarget editor(*Btext);
   loader.Merge(editor, std::move(sources), hadDocument);
   merging = false;
+  if (!hadDocument) DocumentFormat = loader.FirstFormat();
   AfterLoad(Files.last(), (Files.size() > 1 || hadDocument) ? 2 : 1);
+  ShowEncoding(loader.Conversions());
   ShowCutNotices(loader.Notices());
 }
 

@@ -237,8 +237,11 @@ QStringList TFmrep::WriteFiles() {
 }
 
 ReplaceRules::TFields TFmrep::Fields() const {
-  return {QtText::EncodeFromEditor(e1->currentText()), QtText::EncodeFromEditor(e2->currentText()),
-          QtText::EncodeFromEditor(e3->currentText())};
+  // Characters CP932 lacks take the document's codes, so that they match what the document holds.
+  TForeignChars* const foreign = &main_.Foreign;
+  return {QtText::EncodeFromEditor(e1->currentText(), foreign),
+          QtText::EncodeFromEditor(e2->currentText(), foreign),
+          QtText::EncodeFromEditor(e3->currentText(), foreign)};
 }
 
 ReplaceRules::TOptions TFmrep::Options() const {
@@ -334,7 +337,11 @@ void TFmrep::SaveHistory() {
   for (int tag = 1; tag <= 3; ++tag) {
     QComboBox* field = Field(tag);
     History::TSlots& history = Slots(tag);
-    History::AddHistory(QtText::EncodeFromEditor(field->currentText()), history);
+    // The history files hold Shift-JIS: a text with characters it lacks is not kept there.
+    try {
+      History::AddHistory(QtText::EncodeFromEditor(field->currentText()), history);
+    } catch (const EUnmappableText&) {
+    }
     const QString text = field->currentText();
     field->clear();
     for (const std::string& slot : history) field->addItem(Shown(slot));

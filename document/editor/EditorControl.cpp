@@ -177,12 +177,49 @@ QString TEditorControl::SelectedText() const {
 }
 
 QString TEditorControl::DecodeRange(TOffset from, TOffset to, bool shown) const {
+  if (shown && foreign_ != nullptr && !foreign_->Empty()) return DecodeShownWithForeign(from, to);
   const std::string bytes = buffer_.Bytes(from, to);
   QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
   auto* const out = reinterpret_cast<char16_t*>(text.data());
   const std::size_t units =
       shown ? Cp932::DecodeShownForEditor(bytes, out) : Cp932::DecodeForEditor(bytes, out);
   text.truncate(static_cast<qsizetype>(units));
+  return text;
+}
+
+// The shown form with the document's foreign characters as themselves: the bytes between them
+// decode as usual; a byte that was no character in its file stays an escape unit.
+QString TEditorControl::DecodeShownWithForeign(TOffset from, TOffset to) const {
+  const std::string bytes = buffer_.Bytes(from, to);
+  QString text;
+  std::size_t segment = 0;
+  const auto flush = [&](std::size_t end) {
+    QString part(static_cast<qsizetype>(end - segment), Qt::Uninitialized);
+    const std::size_t units = Cp932::DecodeShownForEditor(
+        std::string_view(bytes).substr(segment, end - segment), reinterpret_cast<char16_t*>(part.data()));
+    part.truncate(static_cast<qsizetype>(units));
+    text += part;
+  };
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    const bool pair = ShiftJis::IsLeadByte(b) && i + 1 < bytes.size() &&
+                      ShiftJis::IsTrailByte(static_cast<unsigned char>(bytes[i + 1]));
+    const TForeignChars::TEntry* entry =
+        pair ? foreign_->Find(b, static_cast<unsigned char>(bytes[i + 1])) : nullptr;
+    if (entry == nullptr) {
+      i += pair ? 2 : 1;
+      continue;
+    }
+    flush(i);
+    if (entry->IsByte) {
+      text += QChar(static_cast<char16_t>(Cp932::kEscapeBase + entry->Byte));
+    } else {
+      text += QString::fromUcs4(&entry->CodePoint, 1);
+    }
+    i += 2;
+    segment = i;
+  }
+  flush(bytes.size());
   return text;
 }
 
@@ -286,8 +323,21 @@ void TEditorControl::SetColor(const QColor& color) {
   viewport()->update();
 }
 
-void TEditorControl::SaveToFile(const QString& fileName) {
-  FileIO::WriteFileAtomically(QFile::encodeName(fileName).toStdString(), buffer_.Contiguous());
+void TEditorControl::SaveToFile(const QString& fileName, Encodings::TFormat format) {
+  static const TForeignChars none;
+  Encodings::WriteFile(QFile::encodeName(fileName).toStdString(), buffer_.Contiguous(), format,
+                       foreign_ != nullptr ? *foreign_ : none);
+}
+
+Encodings::TUnwritable TEditorControl::Unwritable(Encodings::TFormat format) {
+  static const TForeignChars none;
+  return Encodings::FindUnwritable(buffer_.Contiguous(), format,
+                                   foreign_ != nullptr ? *foreign_ : none);
+}
+
+void TEditorControl::SetForeignChars(TForeignChars* foreign) {
+  foreign_ = foreign;
+  viewport()->update();
 }
 
 // Every change of the text ends here: the scroll ranges follow, the view repaints, and the

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "document/Encodings.h"
 #include "document/editor/TextBuffer.h"
 
 class QMimeData;
@@ -101,9 +102,16 @@ class TEditorControl : public QAbstractScrollArea {
   [[nodiscard]] QColor Color() const;
   void SetColor(const QColor& color);
 
-  // Writes the whole text as the file's content; the old file stays until the new one is
-  // complete. Throws EFCreateError or EInOutError.
-  void SaveToFile(const QString& fileName);
+  // Writes the whole text as the file's content, in format (characters it cannot hold as
+  // numeric references); the old file stays until the new one is complete. Throws
+  // EFCreateError or EInOutError.
+  void SaveToFile(const QString& fileName, Encodings::TFormat format = {});
+  // The characters of the text that format cannot hold.
+  [[nodiscard]] Encodings::TUnwritable Unwritable(Encodings::TFormat format);
+
+  // The document's table of characters CP932 lacks (TForeignChars): they are drawn, copied out,
+  // typed and pasted as themselves. Without one such characters are refused as they are typed.
+  void SetForeignChars(TForeignChars* foreign);
 
   // The first shown line and the caret's place on the viewport (for the input method, the
   // accessibility interface and tests).
@@ -201,6 +209,7 @@ class TEditorControl : public QAbstractScrollArea {
   // The bytes from .. to as text; shown: pairs CP932 holds twice as their characters
   // (Cp932::DecodeShownForEditor) instead of escape units.
   [[nodiscard]] QString DecodeRange(TOffset from, TOffset to, bool shown = false) const;
+  [[nodiscard]] QString DecodeShownWithForeign(TOffset from, TOffset to) const;
   // The rows the whole text takes when printed cells wide.
   [[nodiscard]] std::int64_t PrintedRows(TOffset cells) const;
 
@@ -225,6 +234,7 @@ class TEditorControl : public QAbstractScrollArea {
   // so that a move back in a long line counts only from the mark before it.
   static constexpr TOffset kCountMarkSpan = 64 * 1024;
   mutable std::vector<TCharacterCount> countMarks_;
+  TForeignChars* foreign_ = nullptr;
   // The horizontal scroll bar counts steps of hScale_ pixels, so that lines wider than an int
   // counts in pixels can be scrolled to their end.
   static constexpr std::int64_t kMostScrollSteps = std::int64_t{1} << 30;

@@ -55,7 +55,7 @@ constexpr std::int64_t kSurroundingBytes = 1024;
 // is reported with its line and column in the document and nothing is inserted.
 bool TEditorControl::EncodeInput(const QString& text, std::string& bytes) const {
   try {
-    bytes = QtText::EncodeFromEditor(WithEditorBreaks(text));
+    bytes = QtText::EncodeFromEditor(WithEditorBreaks(text), foreign_);
     return true;
   } catch (const EUnmappableText& refused) {
     const TOffset at = std::min(caret_, anchor_);

@@ -397,6 +397,27 @@ void TEditorControl::PaintRow(QPainter& painter, const TRowSpan& row, int y, TOf
     // A pair is drawn as the character it stands for, also where CP932 holds that character
     // twice and the codec keeps the pair as escape units.
     std::size_t count = 0;
+    const TForeignChars::TEntry* foreign =
+        pair && foreign_ != nullptr ? foreign_->Find(b, static_cast<unsigned char>(bytes[i + 1])) : nullptr;
+    if (foreign != nullptr) {
+      // A character CP932 lacks, in its two cells; a byte that was no character, boxed.
+      flush();
+      const QRectF cells(xOf(column), y, cellWidth * 2, rowHeight);
+      painter.save();
+      painter.setPen(selected ? colours.highlightedText().color() : ink);
+      painter.setClipRect(cells, Qt::IntersectClip);
+      if (foreign->IsByte) {
+        painter.drawRect(cells.adjusted(0.5, 0.5, -0.5, -0.5));
+        painter.drawText(cells, Qt::AlignCenter,
+                         QStringLiteral("%1").arg(foreign->Byte, 2, 16, QLatin1Char('0')).toUpper());
+      } else {
+        painter.drawText(QPointF(cells.left(), y + style.Ascent), QString::fromUcs4(&foreign->CodePoint, 1));
+      }
+      painter.restore();
+      column += 2;
+      i += 2;
+      continue;
+    }
     if (pair) {
       units[0] = Cp932::ShownCharacter(b, static_cast<unsigned char>(bytes[i + 1]));
       count = units[0] != 0 ? 1 : 2;

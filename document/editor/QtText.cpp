@@ -2,6 +2,7 @@
 #include "document/editor/QtText.h"
 
 #include "document/Cp932Codec.h"
+#include "document/Encodings.h"
 
 namespace {
 
@@ -69,10 +70,23 @@ QString DecodeForEditor(std::string_view bytes) {
   });
 }
 
-std::string EncodeFromEditor(const QString& text) {
+std::string EncodeFromEditor(const QString& text, TForeignChars* foreign) {
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(text.size()) * 2);
-  std::size_t stop = Cp932::EncodeFromEditor(UnitsOf(text), bytes);
+  const std::u16string_view units = UnitsOf(text);
+  std::size_t stop = Cp932::EncodeFromEditor(units, bytes);
+  // Characters CP932 lacks take the document's codes, as when they are read from a file.
+  while (foreign != nullptr && stop != Cp932::npos && units[stop] != 0) {
+    const bool pair = QChar::isHighSurrogate(units[stop]) && stop + 1 < units.size() &&
+                      QChar::isLowSurrogate(units[stop + 1]);
+    const std::size_t next = stop + (pair ? 2 : 1);
+    const QByteArray utf8 = QString::fromUtf16(units.data() + stop, static_cast<qsizetype>(next - stop)).toUtf8();
+    bytes += Encodings::ToDocument(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())),
+                                   {Encodings::TEncoding::Utf8}, *foreign)
+                 .Bytes;
+    const std::size_t after = Cp932::EncodeFromEditor(units.substr(next), bytes);
+    stop = after == Cp932::npos ? Cp932::npos : next + after;
+  }
   // A pasted NUL would end the document's text wherever it is read as lines: refuse it too.
   if (stop == Cp932::npos && bytes.find('\0') != std::string::npos) {
     stop = static_cast<std::size_t>(text.indexOf(QChar(0)));

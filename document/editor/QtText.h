@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "document/Failures.h"
+#include "document/ForeignChars.h"
 
 // Text holds a character that CP932 cannot store, so it cannot become document bytes.
 class EUnmappableText : public EKorvaneError {
@@ -33,6 +34,8 @@ namespace QtText {
 // The editor's forms: CR LF, CR and LF become line breaks; a line break becomes CR LF.
 [[nodiscard]] QString DecodeForEditor(std::string_view bytes);
 // Throws EUnmappableText, naming the first character CP932 cannot hold and where it stands.
-[[nodiscard]] std::string EncodeFromEditor(const QString& text);
+// With foreign, such characters take the document's codes for them instead (see
+// TForeignChars); a NUL is refused either way.
+[[nodiscard]] std::string EncodeFromEditor(const QString& text, TForeignChars* foreign = nullptr);
 
 }  // namespace QtText

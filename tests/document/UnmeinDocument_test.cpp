@@ -322,16 +322,34 @@ void UnmeinDocumentTest::failedSaveKeepsOldFileAndFlags() {
   QVERIFY(fm.Appended);
   QVERIFY(fm.Btext->Modified());
 
-  // A character that Shift-JIS cannot hold never enters the document, so a save cannot write
-  // a '?' for it: the paste is refused with its name, and the text and flags stay.
+  // A character that Shift-JIS cannot hold enters the document as itself; a save in Shift-JIS
+  // asks before it writes it as a reference, and "no" writes nothing.
   const QString existing = fx.Write(QStringLiteral("keep.txt"), "old\r\n");
-  const QByteArray before = fx.Text();
   fm.Btext->SetSelStart(fm.Btext->TextLength());
   QApplication::clipboard()->setText(QStringLiteral("😀"));
   fm.Btext->Paste();
-  QVERIFY(fx.Platform().Messages.last().Text.contains(QStringLiteral("U+1F600")));
-  QCOMPARE(fx.Text(), before);
+  QVERIFY(fx.Platform().Messages.size() == 1);
+  const QByteArray withEmoji = fx.Text();
+  fx.ChooseFile(existing);
+  fx.Platform().Answers.push_back(TAnswer::No);
+  fx.Trigger("Fsave");
+  QVERIFY(fx.Platform().Questions.last().Text.contains(QStringLiteral("U+1F600")));
+  QVERIFY(fx.Platform().Questions.last().Text.startsWith(QStringLiteral("Shift-JIS で表せない文字が 1 個")));
+  QCOMPARE(TWindowFixture::Read(existing), QByteArray("old\r\n"));
   QVERIFY(fm.Btext->Modified());
+  fx.Platform().Answers.push_back(TAnswer::Yes);
+  fx.ChooseFile(existing);
+  fx.Trigger("Fsave");
+  QVERIFY(TWindowFixture::Read(existing).endsWith("&#128512;"));
+  // Saved as UTF-8, it is the character itself.
+  fx.ChooseFile(existing, 1, 1);
+  fx.Trigger("Fsave");
+  QVERIFY(TWindowFixture::Read(existing).endsWith("\xF0\x9F\x98\x80"));
+  fx.ChooseFile(existing, 1, 0);  // back to Shift-JIS for what follows
+  fx.Platform().Answers.push_back(TAnswer::Yes);
+  fx.Trigger("Fsave");
+  const QByteArray before = fx.Text();
+  QCOMPARE(before, withEmoji);
 
   // So is a pasted NUL, which would otherwise cut the saved text short.
   QApplication::clipboard()->setText(QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
@@ -339,9 +357,7 @@ void UnmeinDocumentTest::failedSaveKeepsOldFileAndFlags() {
   QVERIFY2(fx.Platform().Messages.last().Text.contains(QStringLiteral("U+0000")),
            qPrintable(fx.Platform().Messages.last().Text));
   QCOMPARE(fx.Text(), before);
-  fx.ChooseFile(existing);
-  fx.Trigger("Fsave");
-  QCOMPARE(TWindowFixture::Read(existing), before);
+  const QByteArray saved = TWindowFixture::Read(existing);
 
   // A write that fails midway (here the file-size limit, as a full disk would) names the file
   // that was not saved.
@@ -351,12 +367,13 @@ void UnmeinDocumentTest::failedSaveKeepsOldFileAndFlags() {
   const struct rlimit small {2, limit.rlim_max};
   QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
   fx.ChooseFile(existing);
+  fx.Platform().Answers.push_back(TAnswer::Yes);
   fx.Trigger("Fsave");
   ::setrlimit(RLIMIT_FSIZE, &limit);
   QCOMPARE(fx.Platform().Messages.last().Text,
            QStringLiteral("ﾌｧｲﾙ %1 に書き込めません\nﾌｧｲﾙｻｲｽﾞの上限を超えたため書き込めません")
                .arg(existing));
-  QCOMPARE(TWindowFixture::Read(existing), before);
+  QCOMPARE(TWindowFixture::Read(existing), saved);
 }
 
 // A read-only file is not replaced, although its folder would allow it; the document stays

@@ -1,6 +1,8 @@
 // Loading and merging in the window: Open, Append, a dropped list, the three readers, the
 // bookkeeping after a load, and every failure path.
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
 
@@ -33,6 +35,7 @@ class UnmeinLoadTest : public QObject {
   void mergeOnADocumentAppendsDirectly();
   void failedMergeLeavesTheDocument();
   void droppedPipeIsRefused();
+  void encodingsAreToldInTheStatusBar();
   void htmlThatCannotBeOpenedIsTold();
   void failuresOfOpenAndAppend_data();
   void failuresOfOpenAndAppend();
@@ -259,6 +262,41 @@ void UnmeinLoadTest::droppedPipeIsRefused() {
              ReadFailure(pipe, QStringLiteral("通常のﾌｧｲﾙではないため読み込めません（名前付きﾊﾟｲﾌﾟ）")));
   }
   QCOMPARE(fx.Text(), QByteArray("a\r\n"));
+}
+
+// Files in other encodings are converted as they are loaded; the status bar says from what,
+// and a Save proposes the encoding of the file opened.
+void UnmeinLoadTest::encodingsAreToldInTheStatusBar() {
+  TWindowFixture fx;
+  TFmmein& fm = fx.Form();
+  const QString utf8 = fx.Write(QStringLiteral("u.html"), "<p>晴れ café</p>\r\n");
+  QByteArray euc = "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8\r\n";  // 日本語のテキスト
+  const QString eucFile = fx.Write(QStringLiteral("e.txt"), euc);
+  fx.Open(utf8);
+  QCOMPARE(fm.Bar->PanelText(3), QStringLiteral("UTF-8 から変換"));
+  QCOMPARE(fx.Text().left(7), Sjis(QStringLiteral("<p>晴れ")));
+  fm.Btext->SelectAll();
+  fm.Btext->Copy();
+  QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("<p>晴れ café</p>\n"));
+  fx.ChooseFile(eucFile);
+  fx.Trigger("Fappend");
+  QCOMPARE(fm.Bar->PanelText(3), QStringLiteral("EUC-JP から変換"));
+  QVERIFY(fx.Text().contains(Sjis(QStringLiteral("日本語のテキスト"))));
+  // The save proposes UTF-8, the encoding of the file opened, and gives é back.
+  const QString saved = fx.FilePath(QStringLiteral("saved.txt"));
+  fx.ChooseFile(saved);
+  fx.Trigger("Fsave");
+  QCOMPARE(fx.Platform().Dialogs.last().Request.Choice, 1);
+  QCOMPARE(fm.Bar->PanelText(3), QStringLiteral("UTF-8"));
+  QCOMPARE(TWindowFixture::Read(saved), QByteArray("<p>晴れ café</p>\r\n日本語のテキスト\r\n\r\n"));
+  // A drop of files in several encodings names each; a Shift-JIS document shows so.
+  fx.Trigger("Close1");
+  fm.MergeFileList({utf8, eucFile});
+  QCOMPARE(fm.Bar->PanelText(3), QStringLiteral("UTF-8、EUC-JP から変換"));
+  fx.Platform().Answers.push_back(TAnswer::Yes);
+  fx.Trigger("Close1");
+  fx.Open(fx.Write(QStringLiteral("s.txt"), Sjis(QStringLiteral("日本語\r\n"))));
+  QCOMPARE(fm.Bar->PanelText(3), QStringLiteral("Shift-JIS"));
 }
 
 void UnmeinLoadTest::htmlThatCannotBeOpenedIsTold() {

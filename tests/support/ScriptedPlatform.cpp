@@ -42,6 +42,7 @@ std::optional<TFileDialogAnswer> TScriptedPlatform::NextChoice(const TFileDialog
   }
   auto choice = FileChoices.front();
   FileChoices.pop_front();
+  if (choice && choice->Choice < 0) choice->Choice = request.Choice;
   return choice;
 }
 

@@ -67,8 +67,8 @@ void TWindowFixture::Trigger(const char* name) {
   if (action != nullptr) action->trigger();
 }
 
-void TWindowFixture::ChooseFile(const QString& path, int filterIndex) {
-  platform_->FileChoices.push_back(TFileDialogAnswer{path, filterIndex});
+void TWindowFixture::ChooseFile(const QString& path, int filterIndex, int choice) {
+  platform_->FileChoices.push_back(TFileDialogAnswer{path, filterIndex, choice});
 }
 
 void TWindowFixture::CancelDialog() { platform_->FileChoices.push_back(std::nullopt); }

@@ -48,8 +48,9 @@ class TWindowFixture {
   // Commands by component name.
   [[nodiscard]] QAction* Action(const char* name);
   void Trigger(const char* name);
-  // The next file dialog confirms this name (and file type), or is cancelled.
-  void ChooseFile(const QString& path, int filterIndex = 1);
+  // The next file dialog confirms this name (and file type, and further choice: −1 keeps the
+  // one the dialog proposes), or is cancelled.
+  void ChooseFile(const QString& path, int filterIndex = 1, int choice = -1);
   void CancelDialog();
   // Opens a file through 開く.
   void Open(const QString& path);
