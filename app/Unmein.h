@@ -61,6 +61,7 @@ class TFmmein : public QMainWindow {
   QAction *N57, *N53, *N54, *N55, *N56, *JumpMark1;
   QAction *R1, *r2, *r3, *r4, *d1, *d2, *d3, *d4, *N63, *N62;
   QMenu *N61, *URL1;
+  QMenu* Reopen1 = nullptr;
   QAction *N48, *Help2, *About1;
   QMenu* popMn = nullptr;
   QAction *JumpMark2, *pop1, *N67, *pop2, *pop3, *pop4, *N34, *N29, *N30, *N32, *stpos, *edpos,
@@ -74,6 +75,7 @@ class TFmmein : public QMainWindow {
   // format of the file opened, Shift-JIS for a new document.
   TForeignChars Foreign;
   Encodings::TFormat DocumentFormat;
+  QString DocumentFile;  // the file the document was opened from; empty for a new one
   bool HasDocument = false;
   bool Appended = false;
   bool WrapOn = false;
@@ -107,7 +109,11 @@ class TFmmein : public QMainWindow {
   void FopenClick(QObject* Sender);      // 開く
   void FappendClick(QObject* Sender);    // 合成
   void DropDst1FileDrop(QObject* Sender, const QStringList& Files, QPoint At);
-  void OpenDocument(const QString& FileName);
+  // Opens a file in its own encoding, or in From.
+  void OpenDocument(const QString& FileName,
+                    std::optional<Encodings::TEncoding> From = std::nullopt);
+  // 文字コードを指定して開き直す: the document's file again, in the encoding the item names.
+  void ReopenClick(QObject* Sender);
   void AppendDocument(const QString& FileName);
   void MergeFileList(const QStringList& Files);
   void AfterLoad(const QString& FileName, int Kind);
@@ -243,7 +249,7 @@ class TFmmein : public QMainWindow {
   // Loading helpers (document/UnmeinLoad.cpp): a file under the names a load uses, and a load
   // with the window's option and its message box for a lost HTML file.
   [[nodiscard]] DocumentLoad::TSource LoadSource(const QString& FileName) const;
-  [[nodiscard]] DocumentLoad::TLoader Loader();
+  [[nodiscard]] DocumentLoad::TLoader Loader(std::optional<Encodings::TEncoding> From = std::nullopt);
   // The guard before Exit (kind 1) and Close (kind 2): false when the user keeps the document.
   bool PassUnsavedGuard(int Kind);
   // A range field in silver (the bound is at its default) or aqua (the user has set it).

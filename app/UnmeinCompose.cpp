@@ -122,6 +122,15 @@ void TFmmein::ComposeMainMenu() {
   File1->addSeparator();
   Open1 = NewItem(File1, "Open1", QStringLiteral("開く(&O)"));
   N1 = NewItem(File1, "N1", QStringLiteral("合成(&A)"));
+  Reopen1 = NewSubmenu(File1, "Reopen1", QStringLiteral("文字コードを指定して開き直す(&K)"));
+  const std::pair<const char*, Encodings::TEncoding> reopen[] = {
+      {"Shift-JIS", Encodings::TEncoding::Cp932},   {"UTF-8", Encodings::TEncoding::Utf8},
+      {"UTF-16LE", Encodings::TEncoding::Utf16Le},  {"UTF-16BE", Encodings::TEncoding::Utf16Be},
+      {"EUC-JP", Encodings::TEncoding::EucJp},      {"ISO-2022-JP", Encodings::TEncoding::Iso2022Jp}};
+  for (const auto& [caption, encoding] : reopen) {
+    QAction* item = NewItem(Reopen1, "", QString::fromLatin1(caption));
+    item->setData(static_cast<int>(encoding));
+  }
   Close1 = NewItem(File1, "Close1", QStringLiteral("閉じる(&C)"));
   File1->addSeparator();
   S1 = NewItem(File1, "S1", QStringLiteral("保存(S)"));

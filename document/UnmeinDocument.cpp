@@ -89,6 +89,7 @@ void TFmmein::New1Click(QObject*) {
   const QString name = QStringLiteral("新規文書");
   Foreign.Clear();
   DocumentFormat = {};
+  DocumentFile.clear();
   AfterLoad(name, 1);
   ShowEncoding();
   Bar->SetPanelText(0, QStringLiteral("  ") + name);
@@ -122,6 +123,7 @@ void TFmmein::FcloseClick(QObject*) {
   Bar->SetPanelWidth(0, 300);
   Foreign.Clear();
   DocumentFormat = {};
+  DocumentFile.clear();
   Bar->SetPanelText(3, QString());
   RangeStart = 0;
   RangeEnd = 0;
@@ -167,7 +169,7 @@ void TFmmein::SetDocumentCommands(bool On) {
         r2, r3, r4, d1, d2, d3, d4, N50, N73, HTML2, N59, N66, pop1, N67, pop2, pop3, pop4}) {
     item->setEnabled(On);
   }
-  for (QMenu* menu : {N7, N8, Font1, HTML1, N52, N61}) menu->menuAction()->setEnabled(On);
+  for (QMenu* menu : {N7, N8, Font1, HTML1, N52, N61, Reopen1}) menu->menuAction()->setEnabled(On);
   Button1->setEnabled(On);
 }
 

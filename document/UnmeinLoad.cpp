@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QScopeGuard>
 
 #include "app/Platform.h"
@@ -45,6 +46,22 @@ class TEditorTarget final : public DocumentLoad::TTextTarget {
 void TFmmein::WireLoadCommands() {
   Wire({Fopen, Open1}, &TFmmein::FopenClick);
   Wire({Fappend, N1}, &TFmmein::FappendClick);
+  for (QAction* item : Reopen1->actions()) Wire({item}, &TFmmein::ReopenClick);
+}
+
+void TFmmein::ReopenClick(QObject* Sender) {
+  const QString file = DocumentFile;
+  if (file.isEmpty()) {
+    Platform().ShowMessage(this, PromptPoint(), TMessageKind::Information, QStringLiteral("情報"),
+                           QStringLiteral("この文書はﾌｧｲﾙから開いたものではありません。"));
+    return;
+  }
+  if (!PassUnsavedGuard(2)) return;
+  Btext->SetModified(false);
+  Appended = false;
+  FcloseClick(Sender);
+  const auto encoding = static_cast<Encodings::TEncoding>(qobject_cast<QAction*>(Sender)->data().toInt());
+  OpenDocument(file, encoding);
 }
 
 void TFmmein::FopenClick(QObject*) {
@@ -70,14 +87,14 @@ DocumentLoad::TSource TFmmein::LoadSource(const QString& FileName) const {
           .Content = std::nullopt};
 }
 
-DocumentLoad::TLoader TFmmein::Loader() {
+DocumentLoad::TLoader TFmmein::Loader(std::optional<Encodings::TEncoding> From) {
   DocumentLoad::TLoader loader(N48->isChecked(), [this](const std::string& message) {
     Platform().ShowMessage(this, PromptPoint(), TMessageKind::Error, QStringLiteral("ｴﾗｰ"),
                            QString::fromStdString(message));
   });
   // Each file in its own encoding; a load into no document starts the document's table anew.
   if (!HasDocument) Foreign.Clear();
-  loader.SetEncodings(std::nullopt, Foreign);
+  loader.SetEncodings(From, Foreign);
   return loader;
 }
 
@@ -118,13 +135,14 @@ class TFmmein::TLoadScope {
   TBusyCursor busy_;
 };
 
-void TFmmein::OpenDocument(const QString& FileName) {
+void TFmmein::OpenDocument(const QString& FileName, std::optional<Encodings::TEncoding> From) {
   TLoadScope load(*this);
   TEditorTarget editor(*Btext);
   HasDocument = false;  // what the editor held goes
-  DocumentLoad::TLoader loader = Loader();
+  DocumentLoad::TLoader loader = Loader(From);
   loader.Open(editor, LoadSource(FileName));
   DocumentFormat = loader.FirstFormat();
+  DocumentFile = FileName;
   AfterLoad(FileName, 1);
   ShowEncoding(loader.Conversions());
   ShowCutNotices(loader.Notices());
@@ -164,7 +182,10 @@ void TFmmein::MergeFileList(const QStringList& Files) {
   TEditorTarget editor(*Btext);
   loader.Merge(editor, std::move(sources), hadDocument);
   merging = false;
-  if (!hadDocument) DocumentFormat = loader.FirstFormat();
+  if (!hadDocument) {
+    DocumentFormat = loader.FirstFormat();
+    DocumentFile = Files.size() == 1 ? Files.first() : QString();
+  }
   AfterLoad(Files.last(), (Files.size() > 1 || hadDocument) ? 2 : 1);
   ShowEncoding(loader.Conversions());
   ShowCutNotices(loader.Notices());

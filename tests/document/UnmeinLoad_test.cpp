@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -36,6 +37,7 @@ class UnmeinLoadTest : public QObject {
   void failedMergeLeavesTheDocument();
   void droppedPipeIsRefused();
   void encodingsAreToldInTheStatusBar();
+  void reopenInAnEncoding();
   void htmlThatCannotBeOpenedIsTold();
   void failuresOfOpenAndAppend_data();
   void failuresOfOpenAndAppend();
@@ -297,6 +299,27 @@ void UnmeinLoadTest::encodingsAreToldInTheStatusBar() {
   fx.Trigger("Close1");
   fx.Open(fx.Write(QStringLiteral("s.txt"), Sjis(QStringLiteral("日本語\r\n"))));
   QCOMPARE(fm.Bar->PanelText(3), QStringLiteral("Shift-JIS"));
+}
+
+// A text too short to tell is read as Shift-JIS and said to be unsure; opened again in the
+// encoding the user picks, it reads right.
+void UnmeinLoadTest::reopenInAnEncoding() {
+  TWindowFixture fx;
+  TFmmein& fm = fx.Form();
+  fx.Open(fx.Write(QStringLiteral("short.txt"), "\xB0\xA1\xB0\xA1\r\n"));  // 亜亜 in EUC-JP, ｰ｡ｰ｡ in Shift-JIS
+  QCOMPARE(fm.Bar->PanelText(3), QStringLiteral("Shift-JIS (判定不確か)"));
+  QAction* euc = nullptr;
+  for (QAction* item : fm.Reopen1->actions()) {
+    if (item->text() == QStringLiteral("EUC-JP")) euc = item;
+  }
+  QVERIFY(euc != nullptr && euc->isEnabled() && fm.Reopen1->menuAction()->isEnabled());
+  euc->trigger();
+  QCOMPARE(fx.Text(), Sjis(QStringLiteral("亜亜\r\n")));
+  QCOMPARE(fm.Bar->PanelText(3), QStringLiteral("EUC-JP から変換"));
+  QVERIFY(!fm.Btext->Modified());
+  // A new document has no file to open again.
+  fx.Trigger("Close1");
+  QVERIFY(!fm.Reopen1->menuAction()->isEnabled());
 }
 
 void UnmeinLoadTest::htmlThatCannotBeOpenedIsTold() {
