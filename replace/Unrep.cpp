@@ -33,7 +33,27 @@ constexpr int kClientHeight = 383;
 
 std::string NativePath(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
 
-QString Shown(const std::string& bytes) { return QtText::DecodeForEditor(bytes); }
+// The history and memo files hold Shift-JIS lines; an entry with characters Shift-JIS lacks is
+// kept as a line of UTF-8 that starts with a byte-order mark, so that any text survives and the
+// files of earlier versions read as before.
+constexpr std::string_view kUtf8Entry = "\xEF\xBB\xBF";
+
+std::string EntryBytes(const QString& text) {
+  try {
+    return QtText::EncodeFromEditor(text);
+  } catch (const EUnmappableText&) {
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(kUtf8Entry) + std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+  }
+}
+
+QString Shown(const std::string& bytes) {
+  if (std::string_view(bytes).starts_with(kUtf8Entry)) {
+    return QString::fromUtf8(bytes.data() + kUtf8Entry.size(),
+                             static_cast<qsizetype>(bytes.size() - kUtf8Entry.size()));
+  }
+  return QtText::DecodeForEditor(bytes);
+}
 
 QComboBox* NewCombo(QWidget* parent, const char* name, QRect geometry) {
   auto* combo = NewComponent<QComboBox>(parent, name, geometry);
@@ -65,7 +85,7 @@ std::vector<std::string> EntriesOf(const QComboBox* combo) {
   std::vector<std::string> entries;
   entries.reserve(static_cast<std::size_t>(combo->count()));
   for (int i = 0; i < combo->count(); ++i) {
-    entries.push_back(QtText::EncodeFromEditor(combo->itemText(i)));
+    entries.push_back(EntryBytes(combo->itemText(i)));
   }
   return entries;
 }
@@ -285,9 +305,6 @@ void TFmrep::sb1Click(QObject* Sender) {
 
 void TFmrep::cp1Click(QObject*) {
   const QString text = Platform().ClipboardText();
-  // The memo file holds Shift-JIS: a character it cannot hold is refused here, naming it,
-  // rather than lost with the whole file at exit.
-  (void)QtText::EncodeFromEditor(text);
   Combo1->addItem(text);
   Combo1->setEditText(text);
 }
@@ -307,7 +324,6 @@ void TFmrep::Combo1KeyPress(int Key) {
   if (EditIndex == -100) EditIndex = Combo1->currentIndex();
   if (Key != Qt::Key_Return && Key != Qt::Key_Enter) return;
   const QString text = Combo1->currentText();
-  (void)QtText::EncodeFromEditor(text);  // refused as the clipboard's text is
   // An entry deleted since typing began can no longer be replaced; the text is then added.
   if (EditIndex >= 0 && EditIndex < Combo1->count()) {
     Combo1->removeItem(EditIndex);
@@ -337,11 +353,7 @@ void TFmrep::SaveHistory() {
   for (int tag = 1; tag <= 3; ++tag) {
     QComboBox* field = Field(tag);
     History::TSlots& history = Slots(tag);
-    // The history files hold Shift-JIS: a text with characters it lacks is not kept there.
-    try {
-      History::AddHistory(QtText::EncodeFromEditor(field->currentText()), history);
-    } catch (const EUnmappableText&) {
-    }
+    History::AddHistory(EntryBytes(field->currentText()), history);
     const QString text = field->currentText();
     field->clear();
     for (const std::string& slot : history) field->addItem(Shown(slot));

@@ -73,8 +73,8 @@ class UnrepTest : public QObject {
   void memoEditingInPlace();
   void clipboardAndClearButtons();
   void popupCopiesTheSelection();
-  void unmappableFieldTextRunsNothing();
-  void unmappableMemoEntryIsRefused();
+  void markersMayHoldAnyCharacter();
+  void memoAndHistoriesHoldAnyCharacter();
   void eachFileIsWrittenOnItsOwnAtExit();
 };
 
@@ -432,7 +432,7 @@ void UnrepTest::popupCopiesTheSelection() {
 
 // Markers may hold characters Shift-JIS lacks: they match the same characters of a document
 // read from UTF-8.
-void UnrepTest::unmappableFieldTextRunsNothing() {
+void UnrepTest::markersMayHoldAnyCharacter() {
   TWindowFixture fx;
   fx.Open(fx.Write(QStringLiteral("doc.html"), "<p>café 5€</p>\r\n"));
   TFmrep& rep = fx.Rep();
@@ -449,23 +449,21 @@ void UnrepTest::unmappableFieldTextRunsNothing() {
   QCOMPARE(TWindowFixture::Read(saved), QByteArray("<p>café 5 euro</p>\r\n"));
 }
 
-// The memo file holds Shift-JIS: an entry it cannot hold is refused as it is entered, naming
-// the character, instead of failing the whole file at exit.
-void UnrepTest::unmappableMemoEntryIsRefused() {
+// The memo clip and the histories hold any character: what Shift-JIS lacks comes back after a
+// restart, and files of Shift-JIS entries stay as they were.
+void UnrepTest::memoAndHistoriesHoldAnyCharacter() {
   TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("doc.txt"), "x\r\n"));
   TFmrep& rep = fx.Rep();
   rep.Combo1->addItem(QStringLiteral("kept"));
   fx.Platform().Clipboard = QStringLiteral("café");
   rep.cp4->click();
-  rep.show();
-  rep.Combo1->setCurrentIndex(-1);
-  rep.Combo1->setEditText(QStringLiteral("naïve"));
-  QTest::keyClick(rep.Combo1->lineEdit(), Qt::Key_Return);
-  rep.hide();
-  QCOMPARE(Items(rep.Combo1), QStringList{QStringLiteral("kept")});
-  QCOMPARE(fx.Platform().Messages.size(), 2);
-  QVERIFY(fx.Platform().Messages[0].Text.contains(QStringLiteral("U+00E9")));
-  QVERIFY(fx.Platform().Messages[1].Text.contains(QStringLiteral("U+00EF")));
+  Execute(fx, "d1", QStringLiteral("naïve 😀"));
+  QVERIFY(fx.Platform().Messages.isEmpty());
+  fx.Restart();
+  QCOMPARE(Items(fx.Rep().Combo1), (QStringList{QStringLiteral("kept"), QStringLiteral("café")}));
+  QCOMPARE(Items(fx.Rep().e1).first(), QStringLiteral("naïve 😀"));
+  QVERIFY(TWindowFixture::Read(MemoClipPath).startsWith("kept\r\n\xEF\xBB\xBF" "caf\xC3\xA9\r\n"));
 }
 
 // A file that cannot be written is told while the window is still there, and the other files
