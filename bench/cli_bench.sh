@@ -101,10 +101,36 @@ k=$(best "cd '$work/small' && '$cli' --drop f*.txt >'$work/k.txt'")
 row "join 10,000 files (--drop)" "$k" "cat" "$p" "$(verdict "$k" "$p" 2) (goal <= 2x)"
 
 echo
+echo "Encodings: the same document as UTF-8 and EUC-JP, read into Shift-JIS (detection and"
+echo "conversion), and written as UTF-8 (goals: at least as fast as iconv, 3x faster than nkf)."
+iconv -f CP932 -t UTF-8 "$doc" >"$work/doc-utf8.txt"
+iconv -f CP932 -t EUC-JP-MS "$doc" >"$work/doc-euc.txt"
+for from in utf8:UTF-8:--ic=UTF-8 euc:EUC-JP-MS:-E; do
+  IFS=: read -r name encoding nkfflag <<<"$from"
+  k=$(best "'$cli' '$work/doc-$name.txt' >'$work/k.txt'")
+  p=$(best "iconv -f $encoding -t CP932 '$work/doc-$name.txt' >'$work/p.txt'")
+  row "read $encoding, detected" "$k" "iconv -f $encoding -t CP932" "$p" "$(verdict "$k" "$p" 1)"
+  if command -v nkf >/dev/null; then
+    n=$(best "nkf $nkfflag --oc=CP932 '$work/doc-$name.txt' >'$work/p.txt'")
+    row "read $encoding, detected" "$k" "nkf $nkfflag --oc=CP932" "$n" "$(verdict "$k" "$n" 0.34) (goal <= 1/3)"
+  fi
+done
+k=$(best "'$cli' --from cp932 '$doc' --to utf-8 >'$work/k.txt'")
+p=$(best "iconv -f CP932 -t UTF-8 '$doc' >'$work/p.txt'")
+row "write UTF-8" "$k" "iconv -f CP932 -t UTF-8" "$p" "$(verdict "$k" "$p" 1)"
+k=$(best "'$cli' '$doc' >'$work/k.txt'")
+p=$(best "'$cli' --from cp932 '$doc' >'$work/k.txt'")
+row "Shift-JIS, detected" "$k" "Shift-JIS, --from cp932" "$p" "$(verdict "$k" "$p" 1.05) (goal <= 1.05x)"
+
+echo
 echo "Peak memory (maximum resident set size from /usr/bin/time -v; goal: under 4x the file):"
 peak() {
   /usr/bin/time -v "$@" 2>&1 >/dev/null | awk '/Maximum resident set size/ {print $NF}'
 }
+kb=$(peak "$cli" "$work/doc-utf8.txt" -o "$work/k.txt")
+usize=$(stat -c %s "$work/doc-utf8.txt")
+python3 -c "kb = $kb; allowed = 2 * $usize + 64 * 2**20
+print(f'  {\"UTF-8 read and converted\":<34} {kb / 1024:7.0f} MB  goal <= 2x the file + 64 MiB = {allowed / 2**20:.0f} MB  {\"yes\" if kb * 1024 <= allowed else \"NO\"}')"
 for job in "-e strip-tags" "-f $work/five.recipe"; do
   # shellcheck disable=SC2086  # the job's words are meant to split
   kb=$(peak "$cli" "$doc" $job -o "$work/k.txt")

@@ -333,6 +333,8 @@ std::size_t EncodeFromEditor(std::u16string_view text, std::string& out) {
   return EncodeImpl<true>(text, out);
 }
 
+const std::uint16_t* EncodeTable() noexcept { return GetTables().encode; }
+
 std::size_t EncodeUnit(char16_t unit, char (&out)[2]) noexcept {
   if (unit < 0x80) {
     out[0] = static_cast<char>(unit);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,13 @@ std::size_t Encode(std::u16string_view text, std::string& out);
 // EncodeFromEditor: '\n' and U+2029 (the editor's paragraph separator) become CR LF.
 std::size_t DecodeForEditor(std::string_view bytes, char16_t* out) noexcept;
 std::size_t EncodeFromEditor(std::u16string_view text, std::string& out);
+
+// The encoder's table, for loops that encode a character at a time: by UTF-16 unit, 0 when the
+// unit has no CP932 form, kSingleForm | byte for a single byte, lead << 8 | trail otherwise
+// (at least kFirstPairForm).
+inline constexpr std::uint16_t kSingleForm = 0x0100;
+inline constexpr std::uint16_t kFirstPairForm = 0x8100;
+[[nodiscard]] const std::uint16_t* EncodeTable() noexcept;
 
 // The CP932 bytes of one UTF-16 unit (as Encode writes them): the byte count (0 when the unit
 // has no CP932 form, 1 or 2) with the bytes in out.

@@ -228,15 +228,19 @@ std::optional<Encodings::TFormat> TLoader::FormatToConvert(const TSource& source
 void TLoader::ReadFile(TSource& source, TLightStrings& list) {
   if (!Readers::IsShortcutFile(source.Path) || source.Content) {
     if (const std::optional<Encodings::TFormat> format = FormatToConvert(source)) {
-      std::string bytes;
+      // The file mapped where the process allows it: its bytes are read once, converting.
+      FileIO::TContent content;
       if (source.Content) {
-        bytes = std::move(*source.Content);
+        auto owned = std::make_shared<std::string>(std::move(*source.Content));
         source.Content.reset();
+        content.Bytes = *owned;
+        content.Owner = std::move(owned);
       } else {
-        bytes = FileIO::ReadWholeFile(source.Path);
+        FileIO::TInputFile file(source.Path);
+        content = FileIO::ReadContent(file);
       }
-      Encodings::TConversion conversion = Encodings::ToDocument(bytes, *format, *foreign_);
-      std::string().swap(bytes);
+      Encodings::TConversion conversion = Encodings::ToDocument(content.Bytes, *format, *foreign_);
+      content = {};
       conversions_.push_back({source.FileName, *format, true, conversion.Undecodable,
                               conversion.Unstored, conversion.UnknownEscape});
       const bool html = Readers::IsHtmlFile(source.Path);

@@ -100,17 +100,47 @@ char32_t MicrosoftForm(char32_t c) {
   }
 }
 
+// Document bytes written through a pointer into a buffer grown ahead of need, so that each
+// character costs a table look-up and a store.
 class TDocumentOut {
  public:
   TDocumentOut(std::size_t expected, TForeignChars& foreign, TConversion& result)
       : foreign_(foreign), result_(result) {
-    result_.Bytes.reserve(expected + expected / 8 + 16);
+    Grow(expected + expected / 8 + 64);
   }
-  void Ascii(char c) { result_.Bytes += c; }
-  void Bytes(const char* p, std::size_t n) { result_.Bytes.append(p, n); }
+  ~TDocumentOut() { result_.Bytes.resize(static_cast<std::size_t>(o_ - result_.Bytes.data())); }
+  TDocumentOut(const TDocumentOut&) = delete;
+  TDocumentOut& operator=(const TDocumentOut&) = delete;
+
+  void Ascii(char c) {
+    Room(1);
+    *o_++ = c;
+  }
+  void Bytes(const char* p, std::size_t n) {
+    Room(n);
+    std::memcpy(o_, p, n);
+    o_ += n;
+  }
+  // A character of the Basic Multilingual Plane that is no ASCII, surrogate or private use:
+  // most of any Japanese text, so straight through the table.
+  void CommonCharacter(char16_t c, const std::uint16_t* table) {
+    const std::uint16_t form = table[c];
+    if (form >= Cp932::kFirstPairForm) {
+      Room(2);
+      o_[0] = static_cast<char>(form >> 8);
+      o_[1] = static_cast<char>(form & 0xFF);
+      o_ += 2;
+    } else if (form > Cp932::kSingleForm) {
+      Room(1);
+      *o_++ = static_cast<char>(form & 0xFF);
+    } else {
+      CodePoint(c);
+    }
+  }
   void CodePoint(char32_t c) {
+    Room(16);
     if (c < 0x80) {
-      result_.Bytes += static_cast<char>(c);
+      *o_++ = static_cast<char>(c);
       return;
     }
     c = MicrosoftForm(c);
@@ -120,7 +150,9 @@ class TDocumentOut {
       char bytes[2];
       const std::size_t n = Cp932::EncodeUnit(static_cast<char16_t>(c), bytes);
       if (n != 0) {
-        result_.Bytes.append(bytes, n);
+        o_[0] = bytes[0];
+        o_[1] = bytes[1];
+        o_ += n;
         return;
       }
     }
@@ -128,27 +160,41 @@ class TDocumentOut {
       Code(*code);
       return;
     }
-    result_.Bytes += "&#" + std::to_string(static_cast<std::uint32_t>(c)) + ";";
+    const std::string reference = "&#" + std::to_string(static_cast<std::uint32_t>(c)) + ";";
+    Bytes(reference.data(), reference.size());
     ++result_.Unstored;
   }
   // A byte of the file that is no character there.
   void Raw(unsigned char b) {
+    Room(2);
     ++result_.Undecodable;
     if (const auto code = foreign_.CodeForByte(b)) {
       Code(*code);
       return;
     }
-    result_.Bytes += static_cast<char>(b);
+    *o_++ = static_cast<char>(b);
   }
 
  private:
   void Code(std::uint16_t code) {
-    result_.Bytes += static_cast<char>(code >> 8);
-    result_.Bytes += static_cast<char>(code & 0xFF);
+    o_[0] = static_cast<char>(code >> 8);
+    o_[1] = static_cast<char>(code & 0xFF);
+    o_ += 2;
+  }
+  void Room(std::size_t n) {
+    if (static_cast<std::size_t>(limit_ - o_) < n) Grow(result_.Bytes.size() * 2 + n);
+  }
+  void Grow(std::size_t size) {
+    const std::size_t used = o_ == nullptr ? 0 : static_cast<std::size_t>(o_ - result_.Bytes.data());
+    result_.Bytes.resize(size);
+    o_ = result_.Bytes.data() + used;
+    limit_ = result_.Bytes.data() + result_.Bytes.size();
   }
 
   TForeignChars& foreign_;
   TConversion& result_;
+  char* o_ = nullptr;
+  char* limit_ = nullptr;
 };
 
 // The length of the UTF-8 sequence at p (1–4), or 0 when it is not a valid one.
@@ -188,6 +234,7 @@ bool EightAscii(const unsigned char* p) {
 }
 
 void FromUtf8(std::string_view bytes, TDocumentOut& out) {
+  const std::uint16_t* const table = Cp932::EncodeTable();
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* const end = p + bytes.size();
   while (p < end) {
@@ -198,6 +245,15 @@ void FromUtf8(std::string_view bytes, TDocumentOut& out) {
     if (p == end) break;
     if (*p < 0x80) {
       out.Ascii(static_cast<char>(*p++));
+      continue;
+    }
+    // Three-byte sequences of kana and kanji: E1–EC and EF lead bytes need no range checks
+    // beyond the continuation bytes (E0 and ED do, EE is private use).
+    if (end - p >= 3 && ((p[0] >= 0xE1 && p[0] <= 0xEC) || p[0] == 0xEF) &&
+        (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+      const auto c = static_cast<char16_t>(((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+      out.CommonCharacter(c, table);
+      p += 3;
       continue;
     }
     char32_t c = 0;
@@ -623,7 +679,8 @@ std::optional<TEncoding> FromLabel(std::string_view label) {
 
 TDetection Detect(std::string_view bytes, bool markup) {
   if (const auto bom = FormatOfBom(bytes)) return {*bom, true};
-  const bool cutShort = bytes.size() > kDetectionSample;
+  // A sample of the full size may be a file's first part, cut anywhere.
+  const bool cutShort = bytes.size() >= kDetectionSample;
   const std::string_view sample = bytes.substr(0, kDetectionSample);
   if (const auto utf16 = Utf16ByItsZeros(sample)) return {{*utf16, false}, true};
 
@@ -685,14 +742,16 @@ TConversion ToDocument(std::string_view bytes, TFormat format, TForeignChars& fo
     result.Bytes = std::string(bytes);
     return result;
   }
-  TDocumentOut out(bytes.size(), foreign, result);
-  switch (format.Encoding) {
-    case TEncoding::Utf8: FromUtf8(bytes, out); break;
-    case TEncoding::Utf16Le: FromUtf16(bytes, false, out); break;
-    case TEncoding::Utf16Be: FromUtf16(bytes, true, out); break;
-    case TEncoding::EucJp: FromEucJp(bytes, out); break;
-    case TEncoding::Iso2022Jp: FromIso2022Jp(bytes, out, result.UnknownEscape); break;
-    case TEncoding::Cp932: break;
+  {
+    TDocumentOut out(bytes.size(), foreign, result);  // sets the result's length as it goes
+    switch (format.Encoding) {
+      case TEncoding::Utf8: FromUtf8(bytes, out); break;
+      case TEncoding::Utf16Le: FromUtf16(bytes, false, out); break;
+      case TEncoding::Utf16Be: FromUtf16(bytes, true, out); break;
+      case TEncoding::EucJp: FromEucJp(bytes, out); break;
+      case TEncoding::Iso2022Jp: FromIso2022Jp(bytes, out, result.UnknownEscape); break;
+      case TEncoding::Cp932: break;
+    }
   }
   return result;
 }
@@ -702,7 +761,96 @@ TConversion ToDocument(std::string_view bytes, TFormat format, TForeignChars& fo
 TWriter::TWriter(TFormat format, const TForeignChars& foreign)
     : format_(format), foreign_(foreign) {}
 
-void TWriter::Write(std::string_view piece, std::string& out) {
+namespace {
+
+// The UTF-8 form of every CP932 pair and single byte, built once: up to three bytes each.
+struct TUtf8Forms {
+  std::array<std::array<char, 4>, 0x10000> Pair{};  // lead << 8 | trail; [3] is the length
+  std::array<std::array<char, 4>, 0x100> Single{};
+  TUtf8Forms() {
+    const auto put = [](std::array<char, 4>& form, char16_t c) {
+      if (c == 0) return;
+      if (c < 0x80) {
+        form = {static_cast<char>(c), 0, 0, 1};
+      } else if (c < 0x800) {
+        form = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F)), 0, 2};
+      } else {
+        form = {static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                static_cast<char>(0x80 | (c & 0x3F)), 3};
+      }
+    };
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+      if (!ShiftJis::IsLeadByte(static_cast<unsigned char>(lead))) continue;
+      for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+        put(Pair[lead << 8 | trail], Cp932::ShownCharacter(static_cast<unsigned char>(lead),
+                                                           static_cast<unsigned char>(trail)));
+      }
+    }
+    for (unsigned b = 0xA1; b <= 0xDF; ++b) put(Single[b], static_cast<char16_t>(0xFF61 + (b - 0xA1)));
+  }
+};
+
+const TUtf8Forms& Utf8Forms() {
+  static const auto* const forms = new TUtf8Forms();
+  return *forms;
+}
+
+}  // namespace
+
+// UTF-8 needs no line count (it holds every character) and is the common case: ASCII in runs,
+// every other character from a table.
+bool TWriter::WriteUtf8Fast(std::string_view piece, std::string& out) {
+  if (format_.Encoding != TEncoding::Utf8 || pendingLead_ >= 0) return false;
+  const TUtf8Forms& forms = Utf8Forms();
+  const std::size_t start = out.size();
+  out.resize(start + 3 * piece.size());
+  char* o = out.data() + start;
+  const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
+  const auto* const end = p + piece.size();
+  // The user-defined area may hold the document's foreign characters: those go the long way.
+  const unsigned lastPlainLead = foreign_.Empty() ? 0xFC : 0xEF;
+  while (p < end) {
+    while (end - p >= 8 && EightAscii(p)) {
+      std::memcpy(o, p, 8);
+      o += 8;
+      p += 8;
+    }
+    if (p == end) break;
+    const unsigned b = *p;
+    const std::array<char, 4>* form = nullptr;
+    std::size_t length = 1;
+    if (b < 0x80) {
+      *o++ = static_cast<char>(b);
+      ++p;
+      continue;
+    }
+    const bool lead = b <= 0x9F || b >= 0xE0;  // 0x80 and 0xA0 have no form: the long way
+    if (lead && b <= lastPlainLead && end - p >= 2 && p[1] >= 0x40 && p[1] != 0x7F &&
+        p[1] <= 0xFC) {
+      form = &forms.Pair[b << 8 | p[1]];
+      length = 2;
+    } else if (!lead) {
+      form = &forms.Single[b];
+    }
+    if (form == nullptr || (*form)[3] == 0) {
+      // The rare rest (foreign characters, bytes that are no character, a lead byte at the
+      // piece's end) the general way.
+      out.resize(static_cast<std::size_t>(o - out.data()));
+      Write(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p)), out, true);
+      return true;
+    }
+    std::memcpy(o, form->data(), 3);
+    o += (*form)[3];
+    p += length;
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+  return true;
+}
+
+void TWriter::Write(std::string_view piece, std::string& out) { Write(piece, out, false); }
+
+void TWriter::Write(std::string_view piece, std::string& out, bool slowly) {
+  if (!slowly && bomWritten_ && WriteUtf8Fast(piece, out)) return;
   if (!bomWritten_) {
     bomWritten_ = true;
     if (format_.Bom) {
@@ -710,6 +858,7 @@ void TWriter::Write(std::string_view piece, std::string& out) {
         if (bom.Format == format_) out += bom.Bytes;
       }
     }
+    if (!slowly && WriteUtf8Fast(piece, out)) return;
   }
   const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
   const auto* const end = p + piece.size();

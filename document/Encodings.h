@@ -84,6 +84,8 @@ class TWriter {
   [[nodiscard]] const TUnwritable& Unwritable() const { return unwritable_; }
 
  private:
+  void Write(std::string_view piece, std::string& out, bool slowly);
+  bool WriteUtf8Fast(std::string_view piece, std::string& out);
   void Unit(char32_t codePoint, std::string& out);
   void Pair(unsigned char lead, unsigned char trail, std::string& out);
   void Byte(unsigned char byte, std::string& out);
