@@ -148,6 +148,13 @@ QList<TCase> Cases() {
                "delete-between < >"),
         Range(3, 5), Plain("N42", "delete-range"), Plain("N22", "trim")},
        false},
+      {"pages in UTF-8 and EUC-JP dropped together",
+       {{"utf8.html", QStringLiteral("<p>ＡＢＣ社は<b>晴れ</b>のち曇り</p>\r\n").toUtf8()},
+        {"euc.html", QByteArray("<p>\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8</p>\r\n")}},
+       TLoad::Drop,
+       false,
+       {Plain("tagc2", "strip-tags-drop-blank"), Plain("N73", "half-width")},
+       false},
       {"the range's lines saved alone",
        {{"list.txt", QByteArray("one\r\ntwo\r\nthree\r\nfour\r\n")}},
        TLoad::OpenThenAppend,
@@ -170,7 +177,7 @@ QByteArray RunWindow(const TCase& c, TWindowFixture& fx, const QStringList& path
   }
   for (const TStep& step : c.Steps) step.Window(fx);
   const QString out = fx.FilePath(QStringLiteral("window.out"));
-  fx.ChooseFile(out);
+  fx.ChooseFile(out, 1, 0);  // Shift-JIS, as korvane-cli writes without --to
   fx.Trigger(c.SaveRange ? "N46" : "Fsave");
   if (!fx.Platform().Messages.isEmpty()) {
     QTest::qFail(qPrintable(fx.Platform().MessageTexts().join('\n')), __FILE__, __LINE__);
@@ -189,6 +196,7 @@ QByteArray RunCli(const TCase& c, TWindowFixture& fx, const QStringList& paths) 
   args << QStringLiteral("-o") << out;
   QProcess cli;
   cli.start(QStringLiteral(KORVANE_CLI), args);
+  cli.setProcessChannelMode(QProcess::SeparateChannels);
   if (!cli.waitForFinished(60000) || cli.exitStatus() != QProcess::NormalExit ||
       cli.exitCode() != 0) {
     QTest::qFail(qPrintable(QString::fromUtf8(cli.readAllStandardError())), __FILE__, __LINE__);
