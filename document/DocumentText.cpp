@@ -193,24 +193,28 @@ void TLoader::SetEncodings(std::optional<Encodings::TEncoding> from, TForeignCha
   foreign_ = &foreign;
 }
 
-std::optional<Encodings::TFormat> TLoader::FormatToConvert(const TSource& source) {
+std::optional<Encodings::TFormat> TLoader::FormatToConvert(TSource& source) {
   if (!encodings_) return std::nullopt;
-  // The first bytes decide; a file that cannot be read now fails below as it always did.
+  // The first bytes decide. A small file is read whole, once, and kept as the source's
+  // content; a file that cannot be read now fails below as it always did.
+  constexpr std::int64_t kHead = 256 * 1024;
   std::string head;
   std::string_view bytes;
-  if (source.Content) {
-    bytes = *source.Content;
-  } else {
+  if (!source.Content) {
     try {
       FileIO::TInputFile file(source.Path);
-      head.resize(static_cast<std::size_t>(std::min<std::int64_t>(file.Size(), 256 * 1024)));
-      head.resize(file.Read(head.data(), head.size()));
+      if (file.Size() <= kHead) {
+        source.Content = FileIO::ReadAll(file);
+      } else {
+        head.resize(static_cast<std::size_t>(kHead));
+        head.resize(file.Read(head.data(), head.size()));
+      }
     } catch (const EKorvaneError&) {
       return std::nullopt;
     }
-    bytes = head;
   }
-  const bool html = !source.Content && Readers::IsHtmlFile(source.Path);
+  bytes = source.Content ? std::string_view(*source.Content) : std::string_view(head);
+  const bool html = Readers::IsHtmlFile(source.Path);
   Encodings::TDetection found;
   if (from_) {
     found.Format.Encoding = *from_;
@@ -251,9 +255,11 @@ void TLoader::ReadFile(TSource& source, TLightStrings& list) {
     }
   }
   if (source.Content) {
-    list.LoadFromBytes(std::move(*source.Content));
+    // Standard input, or a small file read whole already: by the rules its name chooses.
+    const Readers::TReadReport report = Readers::ReadDocumentBytes(
+        std::move(*source.Content), Readers::IsHtmlFile(source.Path), list);
     source.Content.reset();
-    if (list.StoppedAtLine() >= 0) notices_.push_back({source.FileName, list.StoppedAtLine()});
+    if (report.StoppedAtLine >= 0) notices_.push_back({source.FileName, report.StoppedAtLine});
     return;
   }
   if (Readers::IsShortcutFile(source.Path)) {

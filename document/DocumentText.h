@@ -167,7 +167,7 @@ class TLoader {
 
  private:
   // Whether source is to be converted, and from what; notes an unsure Shift-JIS.
-  [[nodiscard]] std::optional<Encodings::TFormat> FormatToConvert(const TSource& source);
+  [[nodiscard]] std::optional<Encodings::TFormat> FormatToConvert(TSource& source);
   void ReadFile(TSource& source, TLightStrings& list);
   void NoteNulCut(const TSource& source, const TLightStrings& lines, bool moreFilesFollow);
 

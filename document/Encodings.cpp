@@ -466,11 +466,37 @@ struct TJapaneseReading {
   std::size_t NonAscii = 0;
 };
 
+// What each CP932 pair counts for as Japanese text: 0 not a character, else its weight.
+const std::array<std::uint8_t, 0x10000>& Cp932Weights() {
+  static const auto* const weights = [] {
+    auto* table = new std::array<std::uint8_t, 0x10000>{};
+    for (unsigned code = 0x8100; code <= 0xFCFF; ++code) {
+      const auto lead = static_cast<unsigned char>(code >> 8);
+      const auto trail = static_cast<unsigned char>(code & 0xFF);
+      if (!ShiftJis::IsLeadByte(lead) || Cp932::ShownCharacter(lead, trail) == 0) continue;
+      std::uint8_t weight = 1;
+      if ((code >= 0x829F && code <= 0x82F1) || (code >= 0x8340 && code <= 0x8396)) {
+        weight = 4;  // kana
+      } else if (code >= 0x889F && code <= 0x9872) {
+        weight = 3;  // first-level kanji
+      } else if (code >= 0x8140 && code <= 0x81AC) {
+        weight = 2;  // punctuation
+      }
+      (*table)[code] = weight;
+    }
+    return table;
+  }();
+  return *weights;
+}
+
 TJapaneseReading ReadAsCp932(std::string_view sample, bool cutShort) {
+  const std::array<std::uint8_t, 0x10000>& weights = Cp932Weights();
   TJapaneseReading reading;
   const auto* p = reinterpret_cast<const unsigned char*>(sample.data());
   const auto* const end = p + sample.size();
   while (p < end) {
+    while (end - p >= 8 && EightAscii(p)) p += 8;
+    if (p == end) break;
     const unsigned b = *p;
     if (b < 0x80) {
       ++p;
@@ -490,20 +516,12 @@ TJapaneseReading ReadAsCp932(std::string_view sample, bool cutShort) {
       if (!cutShort) reading.Valid = false;
       break;
     }
-    const unsigned code = b << 8 | p[1];
-    if (Cp932::ShownCharacter(static_cast<unsigned char>(b), p[1]) == 0) {
+    const std::uint8_t weight = weights[b << 8 | p[1]];
+    if (weight == 0) {
       reading.Valid = false;
       return reading;
     }
-    if ((code >= 0x829F && code <= 0x82F1) || (code >= 0x8340 && code <= 0x8396)) {
-      reading.Score += 4;  // kana
-    } else if (code >= 0x889F && code <= 0x9872) {
-      reading.Score += 3;  // first-level kanji
-    } else if (code >= 0x8140 && code <= 0x81AC) {
-      reading.Score += 2;  // punctuation
-    } else {
-      reading.Score += 1;
-    }
+    reading.Score += weight;
     p += 2;
   }
   return reading;
@@ -567,6 +585,7 @@ bool LooksLikeIso2022Jp(std::string_view sample) {
 std::optional<TEncoding> Utf16ByItsZeros(std::string_view sample) {
   const std::size_t units = std::min<std::size_t>(sample.size(), 8192) / 2;
   if (units < 2 || sample.size() % 2 != 0) return std::nullopt;
+  if (std::memchr(sample.data(), 0, 2 * units) == nullptr) return std::nullopt;  // most files
   std::size_t evenZeros = 0, oddZeros = 0;
   for (std::size_t i = 0; i < units; ++i) {
     if (sample[2 * i] == '\0') ++evenZeros;
@@ -685,9 +704,13 @@ TDetection Detect(std::string_view bytes, bool markup) {
   if (const auto utf16 = Utf16ByItsZeros(sample)) return {{*utf16, false}, true};
 
   const TUtf8Reading utf8 = ReadAsUtf8(sample, cutShort);
-  const TJapaneseReading cp932 = ReadAsCp932(sample, cutShort);
   const TJapaneseReading euc = ReadAsEucJp(sample, cutShort);
-  const bool ascii = cp932.NonAscii == 0;
+  // Shift-JIS text reads as neither: then its first bytes show well enough whether it is
+  // Shift-JIS at all, and a file of thousands of small pages is not read twice over.
+  const bool rival = utf8.Valid || euc.Valid;
+  const TJapaneseReading cp932 =
+      ReadAsCp932(rival ? sample : sample.substr(0, 4096), cutShort || !rival);
+  const bool ascii = rival ? cp932.NonAscii == 0 : false;
 
   // A declaration that the bytes do not contradict.
   if (markup) {
