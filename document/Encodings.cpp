@@ -423,6 +423,7 @@ std::optional<TFormat> FormatOfBom(std::string_view bytes) {
 // How the sample reads as each encoding.
 struct TUtf8Reading {
   bool Valid = true;
+  std::size_t Broken = 0;  // sequences that are no UTF-8
   std::size_t TwoByte = 0;
   std::size_t Longer = 0;
   std::size_t LetterThenTwoByte = 0;  // 2-byte sequences right after an ASCII letter (café)
@@ -443,7 +444,12 @@ TUtf8Reading ReadAsUtf8(std::string_view sample, bool cutShort) {
       // A sequence cut by the end of the sample is no fault of the file.
       if (cutShort && end - p < 4) break;
       reading.Valid = false;
-      return reading;
+      // Text of another encoding breaks at once and often: no need to read on.
+      if (++reading.Broken > reading.Longer / 8 + 4) return reading;
+      // One broken sequence: its lead and the continuation bytes that follow it.
+      ++p;
+      while (p < end && (*p & 0xC0) == 0x80) ++p;
+      continue;
     }
     if (n == 2) {
       ++reading.TwoByte;
@@ -730,6 +736,11 @@ TDetection Detect(std::string_view bytes, bool markup) {
   // they stand in words (café) or Shift-JIS cannot read it.
   if (utf8.Valid && (utf8.Longer > 0 || !cp932.Valid ||
                      (utf8.TwoByte > 0 && utf8.LetterThenTwoByte == utf8.TwoByte))) {
+    return {{TEncoding::Utf8, false}, true};
+  }
+  // UTF-8 with a few broken sequences (a page cut or damaged) is still UTF-8 when Shift-JIS
+  // cannot read it; its broken bytes are kept.
+  if (!utf8.Valid && utf8.Longer >= 8 && utf8.Broken * 8 <= utf8.Longer && !cp932.Valid) {
     return {{TEncoding::Utf8, false}, true};
   }
   if (cp932.Valid && !euc.Valid) return {{TEncoding::Cp932, false}, true};

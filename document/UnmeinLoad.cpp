@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QScopeGuard>
 
+#include <algorithm>
+
 #include "app/Platform.h"
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
@@ -111,7 +113,15 @@ void TFmmein::ShowEncoding(const DocumentLoad::TConversionNotices& Conversions) 
                                 : from.join(QStringLiteral("、")) + QStringLiteral(" から変換");
   if (unsure) text += QStringLiteral(" (判定不確か)");
   Bar->SetPanelText(3, text);
-  Bar->setToolTip(QString::fromStdString(DocumentLoad::ConversionNoticeText(Conversions)));
+  const QString notices = QString::fromStdString(DocumentLoad::ConversionNoticeText(Conversions));
+  Bar->setToolTip(notices);
+  // Bytes kept as they were, references written, an unknown escape: told at once.
+  const bool unusual = std::any_of(Conversions.begin(), Conversions.end(), [](const auto& notice) {
+    return notice.Undecodable != 0 || notice.Unstored != 0 || notice.UnknownEscape;
+  });
+  if (unusual) {
+    Platform().ShowMessage(this, PromptPoint(), TMessageKind::Warning, QStringLiteral("警告"), notices);
+  }
 }
 
 // Tells the user, once per load, which parts of which files did not reach the document, so that

@@ -299,6 +299,16 @@ void UnmeinLoadTest::encodingsAreToldInTheStatusBar() {
   fx.Trigger("Close1");
   fx.Open(fx.Write(QStringLiteral("s.txt"), Sjis(QStringLiteral("日本語\r\n"))));
   QCOMPARE(fm.Bar->PanelText(3), QStringLiteral("Shift-JIS"));
+  QVERIFY(fx.Platform().Messages.isEmpty());
+  // Broken UTF-8 is told: its bytes are kept, and a save as UTF-8 gives them back.
+  fx.Trigger("Close1");
+  const QByteArray broken("日本語のテキストを読み込みます\xE3\x81 text\r\n");
+  fx.Open(fx.Write(QStringLiteral("broken.txt"), broken));
+  QCOMPARE(fx.Platform().MessageTexts(),
+           QStringList{QStringLiteral("broken.txt: UTF-8 から変換、文字として読めないﾊﾞｲﾄ 2 個をそのまま残しました\n")});
+  fx.ChooseFile(saved);
+  fx.Trigger("Fsave");
+  QCOMPARE(TWindowFixture::Read(saved), broken);
 }
 
 // A text too short to tell is read as Shift-JIS and said to be unsure; opened again in the
