@@ -312,7 +312,7 @@ void FromEucJp(std::string_view bytes, TDocumentOut& out) {
       out.Bytes(pair.data(), 2);
       p += 2;
     } else if (b == 0x8F && end - p >= 3 && isEucByte(p[1]) && isEucByte(p[2])) {
-      if (!supplementary) supplementary = std::make_unique<TIconv>("UTF-32LE", "EUC-JP");
+      if (!supplementary) supplementary = std::make_unique<TIconv>("UTF-32LE", "EUC-JP-MS");
       const char32_t c = FromUtf32(supplementary->Convert(std::string_view(reinterpret_cast<const char*>(p), 3)));
       if (c != 0) {
         out.CodePoint(c);
@@ -383,7 +383,7 @@ void FromIso2022Jp(std::string_view bytes, TDocumentOut& out, bool& unknownEscap
         const std::array<char, 2> pair = JisToSjis(b, p[1]);
         out.Bytes(pair.data(), 2);
       } else {
-        if (!supplementary) supplementary = std::make_unique<TIconv>("UTF-32LE", "EUC-JP");
+        if (!supplementary) supplementary = std::make_unique<TIconv>("UTF-32LE", "EUC-JP-MS");
         const char euc[3] = {static_cast<char>(0x8F), static_cast<char>(b | 0x80),
                              static_cast<char>(p[1] | 0x80)};
         const char32_t c = FromUtf32(supplementary->Convert(std::string_view(euc, 3)));

@@ -217,6 +217,29 @@ TEST(CliEncodings, ConvertedInAndWrittenOut) {
   }
 }
 
+// The corpus of pages, each also saved in UTF-8, EUC-JP, ISO-2022-JP and UTF-16LE: every copy
+// is detected and gives the very bytes of the Shift-JIS page through the page recipe.
+TEST(CliEncodings, EveryEncodingOfAPageGivesTheSameText) {
+  const std::string pages = std::string(KORVANE_TEST_DATA) + "/pages/";
+  const std::string recipe = std::string(KORVANE_SAMPLES) + "/clean-page.recipe";
+  struct Copy { const char* suffix; const char* told; };
+  const Copy copies[] = {{"utf8", "UTF-8"}, {"euc", "EUC-JP"}, {"jis", "ISO-2022-JP"},
+                         {"utf16", "UTF-16LE (BOM 付き)"}};
+  for (const char* page : {"shop-news", "company-blog", "price-list"}) {
+    TTempDir dir;
+    const TResult original = RunCli(dir, {pages + page + ".html", "-f", recipe});
+    ASSERT_EQ(original.Status, 0) << original.Err;
+    for (const Copy& copy : copies) {
+      SCOPED_TRACE(std::string(page) + "." + copy.suffix);
+      const std::string name = std::string(page) + "." + copy.suffix + ".html";
+      const TResult result = RunCli(dir, {pages + "encoded/" + name, "-f", recipe});
+      EXPECT_EQ(result.Status, 0) << result.Err;
+      EXPECT_EQ(result.Out, original.Out);
+      EXPECT_EQ(result.Err, "korvane-cli: 警告: " + name + ": " + copy.told + " から変換\n");
+    }
+  }
+}
+
 // Files large enough to be mapped rather than read give the same document as small ones.
 TEST(CliLoad, LargeFilesAsSmallOnes) {
   const std::string big(3 << 20, 'x');
