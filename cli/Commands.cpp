@@ -6,6 +6,7 @@
 
 #include "convert/HTMLfunc.h"
 #include "convert/HenkanJ.h"
+#include "convert/PageText.h"
 #include "convert/LineEdges.h"
 
 namespace Commands {
@@ -65,6 +66,11 @@ constexpr TInfo kTable[] = {
      "次の命令の範囲を START 行目から END 行目（省略時は最終行）にする", Range, 0, 1, 2, 0},
     {"save-range", "", "範囲保存", "最後に置き、range で指定した行だけを出力する", SaveRange, 0,
      0, 0, 0},
+    {"page-text", "", "HTMLをテキストに変換",
+     "ページ (HTML、RSS、Atom) を読む人が見る文章にする (スクリプトや注釈は除き、段落は空行で区切る)",
+     PageText, 0, 0, 0, kKeepLinks},
+    {"page-links", "", "リンク先の一覧", "ページのリンク先のアドレスを一行に一つずつ並べる",
+     PageText, 1, 0, 0, 0},
 };
 
 struct TOptionName {
@@ -76,6 +82,7 @@ constexpr TOptionName kOptionNames[] = {
     {"--drop-empty", "空白行は削除", kDropEmpty},
     {"--match-case", "大文字小文字を区別", kMatchCase},
     {"--keep-marks", "対象文字は変換しないで残す", kKeepMarkers},
+    {"--keep-links", "リンク先も残す (page-text: 文字の後ろに <アドレス>)", kKeepLinks},
 };
 
 // The dialog's three fields from a command's strings.
@@ -180,6 +187,7 @@ TCommand Parse(const Recipe::TLine& line, TForeignChars* foreign) {
   command.Options = {.DropEmptyLines = (options & kDropEmpty) != 0,
                      .MatchCase = (options & kMatchCase) != 0,
                      .KeepMarkers = (options & kKeepMarkers) != 0};
+  command.KeepLinks = (options & kKeepLinks) != 0;
   if (info.Action == Range) {
     command.First = LineNumber(where, "開始行", words[0]);
     if (count == 2) {
@@ -214,7 +222,10 @@ std::vector<TCommand> ParseAll(const std::vector<Recipe::TLine>& lines, TForeign
   return commands;
 }
 
-TSession::TSession(TDocumentText& document) : document_(document) { ResetRange(); }
+TSession::TSession(TDocumentText& document, TForeignChars* foreign)
+    : document_(document), foreign_(foreign != nullptr ? foreign : &ownForeign_) {
+  ResetRange();
+}
 
 void TSession::ResetRange() {
   const std::int32_t count = document_.LineCount();
@@ -314,6 +325,12 @@ void TSession::Run(const TCommand& command) {
     case AddText:
       Convert(LineEdges::AddTextRule(command.Strings.at(0), info.Code == 1));
       break;
+    case PageText: {
+      const PageText::TRoadRule rule = PageText::PageTextRule(
+          {.KeepLinks = command.KeepLinks, .LinksOnly = info.Code == 1}, *foreign_);
+      Convert(rule.Rule, rule.Tail);
+      break;
+    }
   }
   ResetRange();
 }

@@ -29,6 +29,7 @@ enum class TAction {
   DeleteRange,  // the range's lines go (指定範囲削除)
   Range,        // the range of the next command
   SaveRange,    // the output is the range's lines only (範囲保存)
+  PageText,     // PageText::PageTextRule; Code 1 lists the link addresses only
 };
 
 // The replace dialog's options that a command takes.
@@ -36,6 +37,7 @@ enum TOptionBits : unsigned {
   kDropEmpty = 1,    // --drop-empty: 空白行は削除
   kMatchCase = 2,    // --match-case: 大文字小文字を区別
   kKeepMarkers = 4,  // --keep-marks: 対象文字は変換しないで残す
+  kKeepLinks = 8,    // --keep-links: リンク先も残す (page-text)
 };
 
 struct TInfo {
@@ -65,6 +67,7 @@ struct TCommand {
   ReplaceRules::TOptions Options;
   std::int32_t First = 0;  // Range: 1-based
   std::int32_t Last = 0;   // Range: 1-based; 0 for the document's last line
+  bool KeepLinks = false;  // PageText: each link's address after its text
 };
 
 // One command line as a command. Throws Recipe::EUsageError for an unknown command or option,
@@ -82,8 +85,9 @@ struct TCommand {
 // line-breaking, after which the range keeps its start and its end follows the line count.
 class TSession {
  public:
-  // The document as a load left it; the range is the whole document.
-  explicit TSession(TDocumentText& document);
+  // The document as a load left it; the range is the whole document. foreign is the
+  // document's table of characters CP932 lacks (one of the session's own when null).
+  explicit TSession(TDocumentText& document, TForeignChars* foreign = nullptr);
 
   // Runs one command. Throws Recipe::EUsageError for a range outside the document, and for
   // delete-range or save-range without a range set.
@@ -104,6 +108,8 @@ class TSession {
   void RequireSetRange(const TCommand& command) const;
 
   TDocumentText& document_;
+  TForeignChars ownForeign_;
+  TForeignChars* foreign_;
   ConversionRoad::TRange range_;
   std::int32_t shownCount_ = 0;  // the line count the range row shows
   bool startSet_ = false;        // the user has set the start (its field is aqua)

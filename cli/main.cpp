@@ -420,7 +420,7 @@ int Run(int argc, char** argv) {
   FileIO::SetMapFilesForReading(true, OutputFile(options));
   Load(options, std::move(sources), document, foreign);
   const std::vector<Commands::TCommand> commands = Commands::ParseAll(options.Lines, &foreign);
-  Commands::TSession session(document);
+  Commands::TSession session(document, &foreign);
   for (const Commands::TCommand& command : commands) session.Run(command);
   WriteOutput(options, session, foreign);
   return 0;

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake make pkg-config
   qt6-base-dev qt6-qpa-plugins libqt6printsupport6 qt6-translations-l10n
-  libgtest-dev libgmock-dev libbenchmark-dev libuchardet-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libuchardet-dev libxml2-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   poppler-utils
 )
