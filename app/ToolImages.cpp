@@ -150,6 +150,12 @@ void Draw(QPainter& p, int index) {
       p.setPen(QPen(QColor(0, 90, 180), 1.5));
       p.drawLine(QPointF(3, 17), QPointF(17, 17));
       break;
+    case 21:  // a page made text: a sheet with lines of text beside the tag mark
+      Sheet(p, QRectF(8.5, 2.5, 9, 15));
+      p.setPen(QPen(QColor(60, 60, 60), 1));
+      for (const qreal y : {6.0, 9.0, 12.0, 15.0}) p.drawLine(QPointF(10.5, y), QPointF(15.5, y));
+      Glyph(p, QStringLiteral("<"), QColor(180, 60, 0), 10);
+      break;
     default:
       break;
   }
@@ -158,7 +164,7 @@ void Draw(QPainter& p, int index) {
 }  // namespace
 
 QIcon ToolImage(int index) {
-  if (index < 0 || index > 20) return {};
+  if (index < 0 || index > 21) return {};
   QPixmap picture(kSize, kSize);
   picture.fill(Qt::transparent);
   QPainter painter(&picture);

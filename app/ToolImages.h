@@ -3,7 +3,7 @@
 
 #include <QIcon>
 
-// The picture at `index` (0–20); an empty icon for any other index.
+// The picture at `index` (0–21); an empty icon for any other index.
 [[nodiscard]] QIcon ToolImage(int index);
 // The program's own picture (two sheets joined into one), `size` pixels square.
 [[nodiscard]] QPixmap ProgramPicture(int size);

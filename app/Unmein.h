@@ -46,6 +46,9 @@ class TFmmein : public QMainWindow {
   QToolBar* ToolBar1 = nullptr;
   QAction *Make, *Fopen, *Fappend, *Fclose, *Fsave, *Mark, *wardw, *Btfontup, *Btfontdown,
       *BtFont10, *BtRet, *Btcut, *Btstops, *Btends, *tbTagCut, *tbTagSpCut, *BtAnsi, *prgend;
+  // HTMLをテキストに変換, beside the tag commands: the button, the menu item, its option and the
+  // address list.
+  QAction *tbPageText = nullptr, *PageText1 = nullptr, *KeepLinks1 = nullptr, *PageLinks1 = nullptr;
   TEditorControl* Btext = nullptr;
   QLabel *Label1, *Label2;
   QLineEdit *ed1, *ed2, *ed3, *Edit2;
@@ -166,6 +169,8 @@ class TFmmein : public QMainWindow {
   // ---- HTML tags (convert/UnmeinTags.cpp) ----
   void HTML1Click(QObject* Sender);      // タグ除去のみ / 変換後の空白は除去
   void HTML2Click(QObject* Sender);      // HTMLタグで改行
+  // HTMLをテキストに変換 (tool button, menu) and リンク先の一覧; リンク先も残す is its option.
+  void PageTextClick(QObject* Sender);
 
   // ---- full width to half width (convert/UnmeinWidth.cpp) ----
   void N73Click(QObject* Sender);        // 全角を半角に変換

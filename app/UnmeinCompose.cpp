@@ -107,6 +107,8 @@ void TFmmein::ComposeToolBar() {
   tbTagCut = NewToolButton(b, "tbTagCut", QStringLiteral("HTMLタグ除去"), QStringLiteral("HTMLタグ除去"), 19);
   tbTagSpCut = NewToolButton(b, "tbTagSpCut", QStringLiteral("HTMLタグ除去（空白行削除)"),
                              QStringLiteral("HTMLタグ除去（空白行削除)"), 20);
+  tbPageText = NewToolButton(b, "tbPageText", QStringLiteral("HTMLをテキストに変換"),
+                             QStringLiteral("HTMLをテキストに変換"), 21);
   BtAnsi = NewToolButton(b, "BtAnsi", QStringLiteral("全角を半角に変換"), QStringLiteral("全角を半角に変換"), 17);
   b->addSeparator();
   prgend = NewToolButton(b, "prgend", QStringLiteral("終了"), QStringLiteral("プログラム終了"), 5);
@@ -152,6 +154,10 @@ void TFmmein::ComposeMainMenu() {
   HTML1 = NewSubmenu(Edit1, "HTML1", QStringLiteral("HTMLタグ除去"));
   tagc1 = NewItem(HTML1, "tagc1", QStringLiteral("タグ除去のみ"));
   tagc2 = NewItem(HTML1, "tagc2", QStringLiteral("変換後の空白は除去"));
+  PageText1 = NewItem(Edit1, "PageText1", QStringLiteral("HTMLをテキストに変換"));
+  KeepLinks1 = NewItem(Edit1, "KeepLinks1", QStringLiteral("リンク先も残す"));
+  KeepLinks1->setCheckable(true);
+  PageLinks1 = NewItem(Edit1, "PageLinks1", QStringLiteral("リンク先の一覧"));
   Edit1->addSeparator();
   N42 = NewItem(Edit1, "N42", QStringLiteral("指定範囲削除"));
   Edit1->addSeparator();

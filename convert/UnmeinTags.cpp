@@ -1,14 +1,23 @@
-// HTML tag removal (keeping every piece, or dropping those left blank) and tag line-breaking.
+// HTML tag removal (keeping every piece, or dropping those left blank), tag line-breaking, and
+// a page made readable text.
 #include <QAction>
 
 #include <memory>
 
 #include "app/Unmein.h"
 #include "convert/HTMLfunc.h"
+#include "convert/PageText.h"
 
 void TFmmein::WireTagCommands() {
   Wire({tagc1, tbTagCut, tagc2, tbTagSpCut}, &TFmmein::HTML1Click);
   Wire({HTML2}, &TFmmein::HTML2Click);
+  Wire({tbPageText, PageText1, PageLinks1}, &TFmmein::PageTextClick);
+}
+
+void TFmmein::PageTextClick(QObject* Sender) {
+  const PageText::TRoadRule rule = PageText::PageTextRule(
+      {.KeepLinks = KeepLinks1->isChecked(), .LinksOnly = Sender == PageLinks1}, Foreign);
+  ConvertRange(rule.Rule, {.AfterLastLine = rule.Tail});
 }
 
 void TFmmein::HTML1Click(QObject* Sender) {

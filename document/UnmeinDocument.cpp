@@ -165,7 +165,7 @@ bool TFmmein::PassUnsavedGuard(int Kind) {
 void TFmmein::SetDocumentCommands(bool On) {
   for (QAction* item :
        {Fappend, Fclose, Fsave, wardw, Btfontup, Btfontdown, BtFont10, Btstops, Btends, BtAnsi,
-        Btcut, tbTagCut, tbTagSpCut, N1, N3, Close1, S1, N9, N22, N23, N24, Print1, N26, N27, R1,
+        Btcut, tbTagCut, tbTagSpCut, tbPageText, PageText1, PageLinks1, N1, N3, Close1, S1, N9, N22, N23, N24, Print1, N26, N27, R1,
         r2, r3, r4, d1, d2, d3, d4, N50, N73, HTML2, N59, N66, pop1, N67, pop2, pop3, pop4}) {
     item->setEnabled(On);
   }

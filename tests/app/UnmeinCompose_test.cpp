@@ -47,6 +47,7 @@ void UnmeinComposeTest::toolBarButtonsInOrder() {
       {"BtFont10", "標準表示に戻す"}, {"BtRet", "編集取り消し"}, {"Btcut", "部分削除"},
       {"Btstops", "処理開始位置指定"}, {"Btends", "処理終了位置指定"},
       {"tbTagCut", "HTMLタグ除去"}, {"tbTagSpCut", "HTMLタグ除去（空白行削除)"},
+      {"tbPageText", "HTMLをテキストに変換"},
       {"BtAnsi", "全角を半角に変換"}, {"prgend", "プログラム終了"},
   };
   QList<QAction*> shown;
@@ -73,7 +74,9 @@ void UnmeinComposeTest::menuItemsAndCaptions_data() {
       {"Exit1", "終了(&E)", 0}, {"Edit1", "編集(&E)", 0}, {"A1", "編集取り消し(&R)", 0},
       {"N22", "行頭の空白削除", 0}, {"N23", "空白行を削除", 0}, {"N24", "両者を同時実施", 0},
       {"HTML1", "HTMLタグ除去", 0}, {"tagc1", "タグ除去のみ", 0},
-      {"tagc2", "変換後の空白は除去", 0}, {"N42", "指定範囲削除", 0},
+      {"tagc2", "変換後の空白は除去", 0}, {"PageText1", "HTMLをテキストに変換", 0},
+      {"KeepLinks1", "リンク先も残す", 0}, {"PageLinks1", "リンク先の一覧", 0},
+      {"N42", "指定範囲削除", 0},
       {"N59", "行頭に文字追加", 0}, {"N66", "行末に文字追加", 0},
       {"N50", "指定文字間で改行", 0}, {"HTML2", "HTMLタグで改行", 0},
       {"N73", "全角を半角に変換", 0}, {"Show1", "表示(&V)", 0}, {"N7", "拡大表示", 0},
@@ -201,8 +204,8 @@ void UnmeinComposeTest::programPictureIsEveryWindowsIcon() {
 }
 
 void UnmeinComposeTest::toolImagesAreDrawn() {
-  for (int i = 0; i <= 20; ++i) QVERIFY(!ToolImage(i).isNull());
-  QVERIFY(ToolImage(21).isNull());
+  for (int i = 0; i <= 21; ++i) QVERIFY(!ToolImage(i).isNull());
+  QVERIFY(ToolImage(22).isNull());
 }
 
 // Whole texts are shown (the 48 pixels New gives panel 0 are too narrow for "  新規文書");

@@ -155,6 +155,18 @@ QList<TCase> Cases() {
        false,
        {Plain("tagc2", "strip-tags-drop-blank"), Plain("N73", "half-width")},
        false},
+      {"a page made text, links kept",
+       {{"page.html", QStringLiteral("<html><head><title>T</title></head><body><p>一段落 "
+                                     "<a href=\"x.html\">リンク</a></p><ul><li>a</li><li>b</li></ul>"
+                                     "</body></html>\r\n").toUtf8()}},
+       TLoad::OpenThenAppend,
+       false,
+       {TStep{QStringLiteral("page-text --keep-links"),
+              [](TWindowFixture& fx) {
+                fx.Trigger("KeepLinks1");
+                fx.Trigger("PageText1");
+              }}},
+       false},
       {"the range's lines saved alone",
        {{"list.txt", QByteArray("one\r\ntwo\r\nthree\r\nfour\r\n")}},
        TLoad::OpenThenAppend,

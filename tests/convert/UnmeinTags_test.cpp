@@ -2,6 +2,8 @@
 // tag line-breaking, which keeps the range and the caret.
 #include <QAction>
 #include <QLineEdit>
+#include <QApplication>
+#include <QClipboard>
 #include <QTest>
 
 #include "app/Globals.h"
@@ -22,6 +24,7 @@ class UnmeinTagsTest : public QObject {
   void tagLineBreaking_data();
   void tagLineBreaking();
   void tagLineBreakingKeepsRangeAndCaret();
+  void pageMadeText();
 };
 
 void UnmeinTagsTest::tagRemoval_data() {
@@ -110,6 +113,38 @@ void UnmeinTagsTest::tagLineBreakingKeepsRangeAndCaret() {
   QCOMPARE(fm.ed3->text(), QStringLiteral("5"));
   QCOMPARE(fm.Btext->SelStart(), caret);
   QVERIFY(!fx.Platform().Busy);
+}
+
+// HTMLをテキストに変換 on the range: the range's lines read as one page, one undo step, the
+// range made the whole document again; リンク先も残す and リンク先の一覧 as the option says.
+void UnmeinTagsTest::pageMadeText() {
+  TWindowFixture fx;
+  const QByteArray page = QStringLiteral(
+      "before\r\n<html><head><title>題</title><script>var x;</script></head>\r\n"
+      "<body><p>一段落<br />二行目</p><p>é <a href=\"a.html\">リンク</a></p>\r\n"
+      "</body></html>\r\nafter\r\n").toUtf8();
+  fx.Open(fx.Write(QStringLiteral("page.html"), page));
+  TFmmein& fm = fx.Form();
+  fx.CaretToLine(1);
+  fx.Trigger("stpos");
+  fx.CaretToLine(3);
+  fx.Trigger("edpos");
+  fx.Trigger("PageText1");
+  fm.Btext->SelectAll();
+  fm.Btext->Copy();
+  QCOMPARE(QApplication::clipboard()->text(),
+           QStringLiteral("before\n題\n\n一段落\n二行目\n\né リンク\nafter\n"));
+  QCOMPARE(RangeStart, 0);
+  QVERIFY(fm.Btext->Modified());
+  fx.Trigger("A1");  // one step back to the page
+  QCOMPARE(fx.Text().left(7), QByteArray("before\r"));
+  QVERIFY(fx.Text().contains("<script>"));
+  fx.Trigger("KeepLinks1");
+  fx.Trigger("tbPageText");
+  QVERIFY(fx.Text().contains(Sjis(QStringLiteral("リンク <a.html>"))));
+  fx.Trigger("A1");
+  fx.Trigger("PageLinks1");
+  QCOMPARE(fx.Text(), QByteArray("a.html\r\n"));
 }
 
 QTEST_MAIN(UnmeinTagsTest)
