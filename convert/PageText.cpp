@@ -33,7 +33,15 @@ class TLayout {
  public:
   // Inline text, its whitespace collapsed to single blanks, or as it stands in <pre>.
   void Text(std::string_view text, bool pre) {
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const char c = text[i];
+      // A no-break space is a blank that does not collapse; it is written as an ordinary one,
+      // which Shift-JIS holds, as the editor takes it when pasted.
+      if (c == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
+        Visible(' ');
+        ++i;
+        continue;
+      }
       if (pre) {
         if (c == '\r') continue;
         if (c == '\n') {
