@@ -218,7 +218,7 @@ TEST(CliEncodings, ConvertedInAndWrittenOut) {
 }
 
 // The corpus of pages, each also saved in UTF-8, EUC-JP, ISO-2022-JP and UTF-16LE: every copy
-// is detected and gives the very bytes of the Shift-JIS page through the page recipe.
+// is detected and gives the very text of the Shift-JIS page through the page recipe.
 TEST(CliEncodings, EveryEncodingOfAPageGivesTheSameText) {
   const std::string pages = std::string(KORVANE_TEST_DATA) + "/pages/";
   const std::string recipe = std::string(KORVANE_SAMPLES) + "/clean-page.recipe";
@@ -227,12 +227,12 @@ TEST(CliEncodings, EveryEncodingOfAPageGivesTheSameText) {
                          {"utf16", "UTF-16LE (BOM 付き)"}};
   for (const char* page : {"shop-news", "company-blog", "price-list"}) {
     TTempDir dir;
-    const TResult original = RunCli(dir, {pages + page + ".html", "-f", recipe});
+    const TResult original = RunCli(dir, {pages + page + ".html", "-f", recipe, "--to", "utf-8"});
     ASSERT_EQ(original.Status, 0) << original.Err;
     for (const Copy& copy : copies) {
       SCOPED_TRACE(std::string(page) + "." + copy.suffix);
       const std::string name = std::string(page) + "." + copy.suffix + ".html";
-      const TResult result = RunCli(dir, {pages + "encoded/" + name, "-f", recipe});
+      const TResult result = RunCli(dir, {pages + "encoded/" + name, "-f", recipe, "--to", "utf-8"});
       EXPECT_EQ(result.Status, 0) << result.Err;
       EXPECT_EQ(result.Out, original.Out);
       EXPECT_EQ(result.Err, "korvane-cli: 警告: " + name + ": " + copy.told + " から変換\n");
