@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "document/Encodings.h"
@@ -77,22 +78,25 @@ class TLayout {
     atLineStart_ = true;
     blank_ = false;
   }
+  // The text, tidied in place: no blanks before line ends, no empty lines at either end, at
+  // most one empty line in a row, a line break after the last line.
   std::string Finish() {
-    std::string text;
-    text.reserve(out_.size() + 1);
+    std::size_t kept = 0;
     int newlines = 0;
-    for (const char c : out_) {
+    for (std::size_t i = 0; i < out_.size(); ++i) {
+      const char c = out_[i];
       if (c == '\n') {
-        while (!text.empty() && text.back() == ' ') text.pop_back();
-        if (!text.empty() && ++newlines <= 2) text += '\n';
+        while (kept > 0 && out_[kept - 1] == ' ') --kept;
+        if (kept > 0 && ++newlines <= 2) out_[kept++] = '\n';
         continue;
       }
       newlines = 0;
-      text += c;
+      out_[kept++] = c;
     }
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    if (!text.empty()) text += '\n';
-    return text;
+    while (kept > 0 && (out_[kept - 1] == '\n' || out_[kept - 1] == ' ')) --kept;
+    out_.resize(kept);
+    if (!out_.empty()) out_ += '\n';
+    return std::move(out_);
   }
 
  private:
@@ -127,23 +131,39 @@ bool NameIs(std::string_view name, std::initializer_list<std::string_view> names
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// Elements whose content a reader never sees.
-bool IsHidden(std::string_view name) {
-  return NameIs(name, {"script", "style", "noscript", "template", "head", "title", "iframe",
-                       "object", "select", "svg", "math"});
+// What an element is to the layout; looked up once per tag.
+enum class TKind : std::uint8_t { Inline, Hidden, SpacedBlock, Block };
+
+TKind KindOf(std::string_view name) {
+  static const std::unordered_map<std::string_view, TKind> kinds = [] {
+    std::unordered_map<std::string_view, TKind> table;
+    // Elements whose content a reader never sees.
+    for (const std::string_view n : {"script", "style", "noscript", "template", "head", "title",
+                                     "iframe", "object", "select", "svg", "math"}) {
+      table.emplace(n, TKind::Hidden);
+    }
+    // Blocks that stand apart by an empty line.
+    for (const std::string_view n : {"p", "h1", "h2", "h3", "h4", "h5", "h6", "blockquote",
+                                     "pre", "table", "ul", "ol", "dl", "figure", "address", "hr"}) {
+      table.emplace(n, TKind::SpacedBlock);
+    }
+    // Blocks that start a line.
+    for (const std::string_view n :
+         {"div", "section", "article", "header", "footer", "nav", "aside", "main", "li", "dt",
+          "dd", "tr", "caption", "figcaption", "center", "fieldset", "legend", "form", "details",
+          "summary", "body", "html", "noframes", "option", "menu", "dir", "frameset", "frame",
+          "tbody", "thead", "tfoot"}) {
+      table.emplace(n, TKind::Block);
+    }
+    return table;
+  }();
+  const auto found = kinds.find(name);
+  return found == kinds.end() ? TKind::Inline : found->second;
 }
-// Blocks that stand apart by an empty line.
-bool IsSpacedBlock(std::string_view name) {
-  return NameIs(name, {"p", "h1", "h2", "h3", "h4", "h5", "h6", "blockquote", "pre", "table",
-                       "ul", "ol", "dl", "figure", "address", "hr"});
-}
-// Blocks that start a line.
-bool IsBlock(std::string_view name) {
-  return NameIs(name, {"div", "section", "article", "header", "footer", "nav", "aside", "main",
-                       "li", "dt", "dd", "tr", "caption", "figcaption", "center", "fieldset",
-                       "legend", "form", "details", "summary", "body", "html", "noframes",
-                       "option", "menu", "dir", "frameset", "frame", "tbody", "thead", "tfoot"});
-}
+
+bool IsHidden(std::string_view name) { return KindOf(name) == TKind::Hidden; }
+bool IsSpacedBlock(std::string_view name) { return KindOf(name) == TKind::SpacedBlock; }
+bool IsBlock(std::string_view name) { return KindOf(name) == TKind::Block; }
 
 std::string Attribute(const xmlChar** attributes, std::string_view wanted) {
   if (attributes == nullptr) return {};
@@ -391,20 +411,21 @@ std::string ToText(std::string_view utf8, const TOptions& options) {
 }
 
 TRoadRule PageTextRule(const TOptions& options, TForeignChars& foreign) {
-  auto gathered = std::make_shared<std::string>();
+  // The range's lines are gathered as UTF-8 as they come, with no copy of them in between.
+  struct TGathered {
+    explicit TGathered(const TForeignChars& foreign) : Writer({Encodings::TEncoding::Utf8}, foreign) {}
+    Encodings::TWriter Writer;
+    std::string Utf8;
+  };
+  auto gathered = std::make_shared<TGathered>(foreign);
   TRoadRule rule;
   rule.Rule = [gathered](std::string_view line, TLightStrings&) {
-    gathered->append(line);
-    gathered->append("\r\n");
+    gathered->Writer.Write(line, gathered->Utf8);
+    gathered->Writer.Write("\r\n", gathered->Utf8);
   };
   rule.Tail = [gathered, options, &foreign](TLightStrings& out) {
-    std::string utf8;
-    {
-      Encodings::TWriter writer({Encodings::TEncoding::Utf8}, foreign);
-      writer.Write(*gathered, utf8);
-      writer.Finish(utf8);
-      std::string().swap(*gathered);
-    }
+    gathered->Writer.Finish(gathered->Utf8);
+    std::string utf8 = std::move(gathered->Utf8);
     const std::string text = ToText(utf8, options);
     std::string().swap(utf8);
     const std::string bytes =
