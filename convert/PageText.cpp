@@ -281,31 +281,65 @@ void OnCharacters(void* context, const xmlChar* text, int length) {
   PageOf(context).Characters(std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)));
 }
 
-std::string HtmlText(std::string_view utf8, const TOptions& options) {
-  TPage page;
-  page.Options = options;
-  htmlSAXHandler sax{};
-  sax.startElement = OnStart;
-  sax.endElement = OnEnd;
-  sax.characters = OnCharacters;
-  sax.cdataBlock = OnCharacters;
-  // The context is created empty and fed in pieces: no copy of the page, no tree.
-  const std::unique_ptr<htmlParserCtxt, void (*)(htmlParserCtxtPtr)> parser(
-      htmlCreatePushParserCtxt(&sax, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8),
-      htmlFreeParserCtxt);
-  if (!parser) return std::string(utf8);
-  parser->_private = &page;
-  htmlCtxtUseOptions(parser.get(), HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                       HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC |
-                                       XML_PARSE_HUGE);
-  constexpr std::size_t kPiece = 1 << 20;
-  for (std::size_t at = 0; at < utf8.size(); at += kPiece) {
-    const std::size_t n = std::min(kPiece, utf8.size() - at);
-    htmlParseChunk(parser.get(), utf8.data() + at, static_cast<int>(n), 0);
+// A page fed to the HTML parser piece by piece, laid out as its events come: no copy of the
+// page is held, nor a tree.
+class THtmlStream {
+ public:
+  explicit THtmlStream(const TOptions& options)
+      : parser_(nullptr, htmlFreeParserCtxt) {
+    page_.Options = options;
+    sax_.startElement = OnStart;
+    sax_.endElement = OnEnd;
+    sax_.characters = OnCharacters;
+    sax_.cdataBlock = OnCharacters;
+    parser_.reset(htmlCreatePushParserCtxt(&sax_, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8));
+    if (!parser_) return;
+    parser_->_private = &page_;
+    htmlCtxtUseOptions(parser_.get(), HTML_PARSE_RECOVER | HTML_PARSE_NOERROR |
+                                          HTML_PARSE_NOWARNING | HTML_PARSE_NONET |
+                                          HTML_PARSE_IGNORE_ENC | XML_PARSE_HUGE);
   }
-  htmlParseChunk(parser.get(), nullptr, 0, 1);
-  if (options.LinksOnly) return page.LinkList;
-  return page.Layout.Finish();
+  THtmlStream(const THtmlStream&) = delete;
+  THtmlStream& operator=(const THtmlStream&) = delete;
+
+  void Feed(std::string_view utf8) {
+    constexpr std::size_t kPiece = 1 << 20;
+    for (std::size_t at = 0; at < utf8.size(); at += kPiece) {
+      const std::size_t n = std::min(kPiece, utf8.size() - at);
+      if (parser_) {
+        htmlParseChunk(parser_.get(), utf8.data() + at, static_cast<int>(n), 0);
+      } else {
+        page_.Layout.Text(utf8.substr(at, n), false);  // no parser: the bytes as text
+      }
+    }
+  }
+  std::string Finish() {
+    if (parser_) htmlParseChunk(parser_.get(), nullptr, 0, 1);
+    if (page_.Options.LinksOnly) return std::move(page_.LinkList);
+    return page_.Layout.Finish();
+  }
+
+ private:
+  TPage page_;
+  htmlSAXHandler sax_{};
+  std::unique_ptr<htmlParserCtxt, void (*)(htmlParserCtxtPtr)> parser_;
+};
+
+std::string HtmlText(std::string_view utf8, const TOptions& options) {
+  THtmlStream stream(options);
+  stream.Feed(utf8);
+  return stream.Finish();
+}
+
+// Whether a text starts as a feed does (after a byte-order mark and blanks); nothing when it
+// is too short to tell and more may come.
+std::optional<bool> StartsAsFeed(std::string_view utf8, bool more) {
+  std::size_t start = utf8.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  while (start < utf8.size() && IsBlank(utf8[start])) ++start;
+  const std::string_view head = utf8.substr(start);
+  if (head.size() < 8 && more) return std::nullopt;
+  return head.starts_with("<?xml") || head.starts_with("<rss") || head.starts_with("<feed") ||
+         head.starts_with("<rdf:RDF");
 }
 
 // ---- feeds ----------------------------------------------------------------------------------
@@ -353,13 +387,7 @@ std::string AtomLink(const xmlNode* entry) {
 }
 
 std::optional<std::string> FeedText(std::string_view utf8, const TOptions& options) {
-  std::size_t start = utf8.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-  while (start < utf8.size() && IsBlank(utf8[start])) ++start;
-  const std::string_view head = utf8.substr(start, 512);
-  if (!head.starts_with("<?xml") && !head.starts_with("<rss") && !head.starts_with("<feed") &&
-      !head.starts_with("<rdf:RDF")) {
-    return std::nullopt;
-  }
+  if (!StartsAsFeed(utf8, false).value_or(false)) return std::nullopt;
   const std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(
       xmlReadMemory(utf8.data(), static_cast<int>(utf8.size()), nullptr, "UTF-8",
                     XML_PARSE_RECOVER | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NONET |
@@ -411,25 +439,50 @@ std::string ToText(std::string_view utf8, const TOptions& options) {
 }
 
 TRoadRule PageTextRule(const TOptions& options, TForeignChars& foreign) {
-  // The range's lines are gathered as UTF-8 as they come, with no copy of them in between.
-  struct TGathered {
-    explicit TGathered(const TForeignChars& foreign) : Writer({Encodings::TEncoding::Utf8}, foreign) {}
+  // The range's lines go to the parser as UTF-8 as they come: a page is never held whole.
+  // A feed, which the XML parser reads as a tree, is gathered first.
+  struct TSession {
+    TSession(const TOptions& options, const TForeignChars& foreign)
+        : Options(options), Writer({Encodings::TEncoding::Utf8}, foreign) {}
+    TOptions Options;
     Encodings::TWriter Writer;
-    std::string Utf8;
+    std::string Pending;
+    std::optional<bool> Feed;
+    std::unique_ptr<THtmlStream> Html;
+    void Decide(bool more) {
+      if (Feed) return;
+      Feed = StartsAsFeed(Pending, more);
+      if (Feed && !*Feed) Html = std::make_unique<THtmlStream>(Options);
+    }
+    void Pass() {
+      if (Html) {
+        Html->Feed(Pending);
+        Pending.clear();
+      }
+    }
   };
-  auto gathered = std::make_shared<TGathered>(foreign);
+  auto session = std::make_shared<TSession>(options, foreign);
   TRoadRule rule;
-  rule.Rule = [gathered](std::string_view line, TLightStrings&) {
-    gathered->Writer.Write(line, gathered->Utf8);
-    gathered->Writer.Write("\r\n", gathered->Utf8);
+  rule.Rule = [session](std::string_view line, TLightStrings&) {
+    session->Writer.Write(line, session->Pending);
+    session->Writer.Write("\r\n", session->Pending);
+    session->Decide(true);
+    if (session->Pending.size() >= (1 << 16)) session->Pass();
   };
-  rule.Tail = [gathered, options, &foreign](TLightStrings& out) {
-    gathered->Writer.Finish(gathered->Utf8);
-    std::string utf8 = std::move(gathered->Utf8);
-    const std::string text = ToText(utf8, options);
-    std::string().swap(utf8);
+  rule.Tail = [session, &foreign](TLightStrings& out) {
+    session->Writer.Finish(session->Pending);
+    session->Decide(false);
+    std::string text;
+    if (session->Html) {
+      session->Pass();
+      text = session->Html->Finish();
+    } else {
+      text = ToText(session->Pending, session->Options);
+    }
+    std::string().swap(session->Pending);
     const std::string bytes =
         Encodings::ToDocument(text, {Encodings::TEncoding::Utf8}, foreign).Bytes;
+    std::string().swap(text);
     std::size_t at = 0;
     while (at < bytes.size()) {
       const std::size_t end = std::min(bytes.find('\n', at), bytes.size());
