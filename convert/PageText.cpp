@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -281,6 +282,48 @@ void OnCharacters(void* context, const xmlChar* text, int length) {
   PageOf(context).Characters(std::string_view(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length)));
 }
 
+// The named references of HTML5 that libxml2's HTML 4 parser does not know, decoded before
+// the parser sees them. A reference that decodes to a character with a meaning in HTML is
+// handed on in the form the parser knows.
+struct TEntity {
+  std::string_view Name;
+  std::string_view Text;
+};
+constexpr TEntity kHtml5Entities[] = {
+#include "convert/Html5Entities.inc"
+};
+
+std::string_view Html5Entity(std::string_view name) {
+  const auto found = std::lower_bound(std::begin(kHtml5Entities), std::end(kHtml5Entities), name,
+                                      [](const TEntity& e, std::string_view n) { return e.Name < n; });
+  if (found == std::end(kHtml5Entities) || found->Name != name) return {};
+  if (found->Text == "&") return "&amp;";
+  if (found->Text == "<") return "&lt;";
+  if (found->Text == ">") return "&gt;";
+  return found->Text;
+}
+
+void DecodeHtml5Entities(std::string_view text, std::string& out) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t amp = text.find('&', at);
+    if (amp == std::string_view::npos) break;
+    std::size_t end = amp + 1;
+    while (end < text.size() && end - amp <= 32 && std::isalnum(static_cast<unsigned char>(text[end]))) ++end;
+    const std::string_view decoded =
+        end < text.size() && text[end] == ';' ? Html5Entity(text.substr(amp + 1, end - amp - 1)) : std::string_view();
+    out.append(text.substr(at, amp - at));
+    if (decoded.empty()) {
+      out += '&';
+      at = amp + 1;
+    } else {
+      out.append(decoded);
+      at = end + 1;
+    }
+  }
+  out.append(text.substr(at));
+}
+
 // A page fed to the HTML parser piece by piece, laid out as its events come: no copy of the
 // page is held, nor a tree.
 class THtmlStream {
@@ -305,21 +348,51 @@ class THtmlStream {
   void Feed(std::string_view utf8) {
     constexpr std::size_t kPiece = 1 << 20;
     for (std::size_t at = 0; at < utf8.size(); at += kPiece) {
-      const std::size_t n = std::min(kPiece, utf8.size() - at);
-      if (parser_) {
-        htmlParseChunk(parser_.get(), utf8.data() + at, static_cast<int>(n), 0);
-      } else {
-        page_.Layout.Text(utf8.substr(at, n), false);  // no parser: the bytes as text
-      }
+      Piece(utf8.substr(at, std::min(kPiece, utf8.size() - at)));
     }
   }
   std::string Finish() {
+    // What was held back in case a reference went on in the next piece.
+    std::string rest;
+    DecodeHtml5Entities(carry_, rest);
+    Parse(rest);
     if (parser_) htmlParseChunk(parser_.get(), nullptr, 0, 1);
     if (page_.Options.LinksOnly) return std::move(page_.LinkList);
     return page_.Layout.Finish();
   }
 
  private:
+  // A piece with the HTML5 references decoded; an '&' near its end is held back for the next.
+  void Piece(std::string_view piece) {
+    std::string_view text = piece;
+    std::string joined;
+    if (!carry_.empty()) {
+      joined = carry_ + std::string(piece);
+      text = joined;
+    }
+    const std::size_t amp = text.rfind('&');
+    std::size_t keep = text.size();
+    if (amp != std::string_view::npos && text.size() - amp <= 34 &&
+        text.find(';', amp) == std::string_view::npos) {
+      keep = amp;
+    }
+    decoded_.clear();
+    DecodeHtml5Entities(text.substr(0, keep), decoded_);
+    std::string carry(text.substr(keep));
+    carry_.swap(carry);
+    Parse(decoded_);
+  }
+  void Parse(std::string_view utf8) {
+    if (utf8.empty()) return;
+    if (parser_) {
+      htmlParseChunk(parser_.get(), utf8.data(), static_cast<int>(utf8.size()), 0);
+    } else {
+      page_.Layout.Text(utf8, false);  // no parser: the bytes as text
+    }
+  }
+
+  std::string carry_;
+  std::string decoded_;
   TPage page_;
   htmlSAXHandler sax_{};
   std::unique_ptr<htmlParserCtxt, void (*)(htmlParserCtxtPtr)> parser_;

@@ -35,6 +35,8 @@ TEST(PageText, WhatAReaderSees) {
       {"named and numeric references", "&#20154;&#x41;&hellip;&copy;&apos;&amp;&nbsp;.",
        "\xE4\xBA\xBA" "A\xE2\x80\xA6\xC2\xA9'& .\n"},
       {"no-break spaces do not collapse", "a&nbsp;&nbsp;b  c", "a  b c\n"},
+      {"references of HTML5 too", "&NotEqualTilde;&hellip;&bigstar;&check;&AMP;lt;x&unknown;",
+       "\xE2\x89\x82\xCC\xB8\xE2\x80\xA6\xE2\x98\x85\xE2\x9C\x93&lt;x&unknown;\n"},
       {"images by their alt text", "x<img src=a.png alt=\"a map\">y<img src=b.png>z", "x[a map]yz\n"},
       {"a tag across lines", "<div\nclass=\"c\"\n>a</div><a\nhref=x>b</a>", "a\nb\n"},
       {"plain text is text", "just text\nline two", "just text line two\n"},
@@ -47,6 +49,15 @@ TEST(PageText, WhatAReaderSees) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(PageText::ToText(row.html, {}), row.want);
+  }
+}
+
+// The parser is fed a megabyte at a time: a reference across that edge is decoded all the same.
+TEST(PageText, ReferenceAcrossPieces) {
+  for (const std::size_t before : {(std::size_t{1} << 20) - 3, (std::size_t{1} << 20) - 9}) {
+    const std::string page = std::string(before, 'a') + "&bigstar;b";
+    const std::string text = PageText::ToText(page, {});
+    EXPECT_EQ(text.substr(before), "\xE2\x98\x85" "b\n") << before;
   }
 }
 
