@@ -303,25 +303,27 @@ std::string_view Html5Entity(std::string_view name) {
   return found->Text;
 }
 
-void DecodeHtml5Entities(std::string_view text, std::string& out) {
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t amp = text.find('&', at);
-    if (amp == std::string_view::npos) break;
+// Appends text to out with the references decoded; false, with nothing appended, when it has
+// none to decode (the caller then uses text as it is, with no copy).
+bool DecodeHtml5Entities(std::string_view text, std::string& out) {
+  std::size_t copied = 0;  // text before this is in out, once anything was decoded
+  bool any = false;
+  for (std::size_t amp = text.find('&'); amp != std::string_view::npos; amp = text.find('&', amp + 1)) {
     std::size_t end = amp + 1;
-    while (end < text.size() && end - amp <= 32 && std::isalnum(static_cast<unsigned char>(text[end]))) ++end;
-    const std::string_view decoded =
-        end < text.size() && text[end] == ';' ? Html5Entity(text.substr(amp + 1, end - amp - 1)) : std::string_view();
-    out.append(text.substr(at, amp - at));
-    if (decoded.empty()) {
-      out += '&';
-      at = amp + 1;
-    } else {
-      out.append(decoded);
-      at = end + 1;
+    while (end < text.size() && end - amp <= 32 && std::isalnum(static_cast<unsigned char>(text[end]))) {
+      ++end;
     }
+    if (end >= text.size() || text[end] != ';') continue;
+    const std::string_view decoded = Html5Entity(text.substr(amp + 1, end - amp - 1));
+    if (decoded.empty()) continue;
+    out.append(text.substr(copied, amp - copied));
+    out.append(decoded);
+    copied = end + 1;
+    any = true;
+    amp = end;
   }
-  out.append(text.substr(at));
+  if (any) out.append(text.substr(copied));
+  return any;
 }
 
 // A page fed to the HTML parser piece by piece, laid out as its events come: no copy of the
@@ -354,8 +356,7 @@ class THtmlStream {
   std::string Finish() {
     // What was held back in case a reference went on in the next piece.
     std::string rest;
-    DecodeHtml5Entities(carry_, rest);
-    Parse(rest);
+    Parse(DecodeHtml5Entities(carry_, rest) ? std::string_view(rest) : std::string_view(carry_));
     if (parser_) htmlParseChunk(parser_.get(), nullptr, 0, 1);
     if (page_.Options.LinksOnly) return std::move(page_.LinkList);
     return page_.Layout.Finish();
@@ -377,10 +378,10 @@ class THtmlStream {
       keep = amp;
     }
     decoded_.clear();
-    DecodeHtml5Entities(text.substr(0, keep), decoded_);
+    const std::string_view head = text.substr(0, keep);
     std::string carry(text.substr(keep));
+    Parse(DecodeHtml5Entities(head, decoded_) ? std::string_view(decoded_) : head);
     carry_.swap(carry);
-    Parse(decoded_);
   }
   void Parse(std::string_view utf8) {
     if (utf8.empty()) return;
