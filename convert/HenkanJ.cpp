@@ -64,13 +64,6 @@ const TStep* Steps() {
   return table.steps.get();
 }
 
-// True when none of the eight bytes at p has its high bit set (all ASCII, no lead byte).
-inline bool EightAscii(const unsigned char* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, sizeof w);
-  return (w & 0x8080808080808080ull) == 0;
-}
-
 }  // namespace
 
 std::string ZenToHan(std::string_view S) {
@@ -78,30 +71,25 @@ std::string ZenToHan(std::string_view S) {
   const TStep* const steps = Steps();
   // The output is never longer than the input; one spare byte lets every step write two.
   std::string out(S.size() + 1, '\0');
-  auto* o = reinterpret_cast<unsigned char*>(out.data());
+  char* o = out.data();
   auto* p = reinterpret_cast<const unsigned char*>(S.data());
   const unsigned char* const end = p + S.size();
   while (p < end) {
-    // Runs of ASCII are copied eight bytes at a time.
-    while (end - p >= 8 && EightAscii(p)) {
-      std::memcpy(o, p, 8);
-      o += 8;
-      p += 8;
-    }
+    ShiftJis::CopyAsciiRun(p, end, o);
     if (p == end) break;
     const unsigned c = *p;
     if (!ShiftJis::IsLeadByte(static_cast<unsigned char>(c)) || p + 1 == end) {
-      *o++ = static_cast<unsigned char>(c);
+      *o++ = static_cast<char>(c);
       ++p;
       continue;
     }
     const TStep& step = steps[(c << 8) | p[1]];
-    o[0] = step.out[0];
-    o[1] = step.out[1];
+    o[0] = static_cast<char>(step.out[0]);
+    o[1] = static_cast<char>(step.out[1]);
     o += step.outLength;
     p += step.inLength;
   }
-  out.resize(static_cast<std::size_t>(o - reinterpret_cast<unsigned char*>(out.data())));
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 

@@ -227,11 +227,7 @@ std::size_t Utf8Length(const unsigned char* p, const unsigned char* end, char32_
   return n;
 }
 
-bool EightAscii(const unsigned char* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, 8);
-  return (w & 0x8080808080808080ull) == 0;
-}
+using ShiftJis::EightAscii;
 
 void FromUtf8(std::string_view bytes, TDocumentOut& out) {
   const std::uint16_t* const table = Cp932::EncodeTable();
@@ -844,11 +840,7 @@ bool TWriter::WriteUtf8Fast(std::string_view piece, std::string& out) {
   // The user-defined area may hold the document's foreign characters: those go the long way.
   const unsigned lastPlainLead = foreign_.Empty() ? 0xFC : 0xEF;
   while (p < end) {
-    while (end - p >= 8 && EightAscii(p)) {
-      std::memcpy(o, p, 8);
-      o += 8;
-      p += 8;
-    }
+    ShiftJis::CopyAsciiRun(p, end, o);
     if (p == end) break;
     const unsigned b = *p;
     const std::array<char, 4>* form = nullptr;

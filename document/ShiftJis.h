@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,24 @@ inline constexpr std::size_t npos = std::string_view::npos;
 // 0x80–0xFC.
 [[nodiscard]] constexpr bool IsTrailByte(unsigned char b) noexcept {
   return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// True when none of the eight bytes at p has its high bit set (all ASCII, no lead byte): loops
+// over bytes step over such runs eight at a time.
+[[nodiscard]] inline bool EightAscii(const unsigned char* p) noexcept {
+  std::uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return (w & 0x8080808080808080ull) == 0;
+}
+
+// Copies the run of ASCII at p, eight bytes at a time, to o; both move past it. Stops fewer
+// than eight bytes before end or before the first eight that are not all ASCII.
+inline void CopyAsciiRun(const unsigned char*& p, const unsigned char* end, char*& o) noexcept {
+  while (end - p >= 8 && EightAscii(p)) {
+    std::memcpy(o, p, 8);
+    o += 8;
+    p += 8;
+  }
 }
 
 // S with single-byte a–z made A–Z. The second byte of a double-byte character is never
