@@ -73,7 +73,8 @@ struct TUnwritable {
 
 // Writes document bytes in a format, piece by piece (a piece may end inside a character).
 // A character the format cannot hold is written as a numeric character reference ("&#233;")
-// and counted.
+// and counted. ISO-2022-JP is only read: the program offers no format that writes it, and a
+// writer given it writes EUC-JP's bytes.
 class TWriter {
  public:
   TWriter(TFormat format, const TForeignChars& foreign);
