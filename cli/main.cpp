@@ -326,7 +326,7 @@ void Load(const TOptions& options, std::vector<DocumentLoad::TSource> sources,
 void RefuseUnwritable(const TOptions& options, const Commands::TSession& session,
                       const TForeignChars& foreign) {
   if (options.References) return;
-  if (options.To.Encoding == Encodings::TEncoding::Cp932 && foreign.Empty()) return;
+  if (!Encodings::MayBeUnwritable(options.To, foreign)) return;
   Encodings::TWriter check(options.To, foreign);
   std::string scratch;
   session.WriteOutput([&](std::string_view piece) {

@@ -1097,8 +1097,15 @@ void WriteFile(const std::string& path, std::string_view document, TFormat forma
   file.Commit();
 }
 
+bool MayBeUnwritable(TFormat format, const TForeignChars& foreign) {
+  if (format.Encoding == TEncoding::Utf8) return false;
+  return !(format.Encoding == TEncoding::Cp932 && foreign.Empty());
+}
+
 TUnwritable FindUnwritable(std::string_view document, TFormat format,
                            const TForeignChars& foreign) {
+  // No pass over a document that the format holds whole anyway.
+  if (!MayBeUnwritable(format, foreign)) return {};
   TWriter writer(format, foreign);
   std::string scratch;
   for (std::size_t at = 0; at < document.size(); at += 1 << 20) {

@@ -106,6 +106,10 @@ class TWriter {
 void WriteFile(const std::string& path, std::string_view document, TFormat format,
                const TForeignChars& foreign);
 
+// Whether format can fail to hold a character of a document with this table: UTF-8 holds
+// everything, Shift-JIS everything but the table's characters.
+[[nodiscard]] bool MayBeUnwritable(TFormat format, const TForeignChars& foreign);
+
 // The characters of document bytes that format cannot hold (without writing anything).
 [[nodiscard]] TUnwritable FindUnwritable(std::string_view document, TFormat format,
                                          const TForeignChars& foreign);
