@@ -174,23 +174,13 @@ QIcon ToolImage(int index) {
   return QIcon(picture);
 }
 
-QPixmap ProgramPicture(int size) {
-  QPixmap picture(size, size);
-  picture.fill(Qt::transparent);
-  QPainter p(&picture);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.scale(size / 20.0, size / 20.0);
-  Sheet(p, QRectF(1.5, 1.5, 9, 11), QColor(255, 250, 225));
-  Sheet(p, QRectF(9.5, 7.5, 9, 11), QColor(225, 240, 255));
-  p.setPen(QPen(QColor(200, 40, 40), 1.6));
-  p.drawLine(QPointF(6, 15), QPointF(11, 15));
-  p.drawLine(QPointF(9, 13), QPointF(11, 15));
-  p.drawLine(QPointF(9, 17), QPointF(11, 15));
-  return picture;
-}
-
+// The program's picture, the same files the desktop's menus show (packaging/icons).
 QIcon ProgramIcon() {
   QIcon icon;
-  for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addPixmap(ProgramPicture(size));
+  for (const int size : kProgramIconSizes) {
+    icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+  }
   return icon;
 }
+
+QPixmap ProgramPicture(int size) { return ProgramIcon().pixmap(size, size); }

@@ -270,6 +270,7 @@ class TFmmein : public QMainWindow {
   int busyDepth_ = 0;
   bool exitConfirmed_ = false;
   QString startupFailure_;  // told once the window is shown
+  QStringList startupDrop_;  // several files named at start, merged once the window is shown
   bool shownOnce_ = false;
 
   friend class TBusyCursor;

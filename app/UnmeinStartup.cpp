@@ -119,6 +119,15 @@ void TFmmein::Wire(std::initializer_list<QAction*> items, void (TFmmein::*handle
   }
 }
 
+// The program's version as the version dialog shows it, in full-width digits: "１．７８".
+static QString FullWidthVersion() {
+  QString text = QStringLiteral(KORVANE_VERSION);
+  for (QChar& c : text) {
+    if (c.unicode() >= 0x21 && c.unicode() <= 0x7E) c = QChar(c.unicode() - 0x20 + 0xFF00);
+  }
+  return text;
+}
+
 void TFmmein::FormCreate(const QStringList& commandLine) {
   HasDocument = false;
   WrapOn = false;
@@ -127,7 +136,7 @@ void TFmmein::FormCreate(const QStringList& commandLine) {
   SetDocumentCommands(false);
   BtRet->setEnabled(false);
   Btext->ClearText();
-  VersionText = QStringLiteral("１．７８");
+  VersionText = FullWidthVersion();
   UpdateDateText = QStringLiteral("Last Up Date  02/11/29");
   Bar->SetPanelText(1, QStringLiteral("表示サイズ　標準   10 point"));
   Bar->SetPanelText(2, QStringLiteral("折り返さない"));
@@ -143,7 +152,13 @@ void TFmmein::FormCreate(const QStringList& commandLine) {
     EnsureFileExists(MemoClipPath);
   });
   RangeCaretPos = 0;
-  if (!commandLine.isEmpty()) OpenCommandLineFile(commandLine.first());
+  // Several files (from a launcher or a file manager) are merged as one drop once the window
+  // is shown; a single file opens as with Open.
+  if (commandLine.size() == 1) {
+    OpenCommandLineFile(commandLine.first());
+  } else {
+    for (const QString& file : commandLine) startupDrop_ << QFileInfo(file).absoluteFilePath();
+  }
 
   const QWidget* client = centralWidget();
   const int editorBottom = Btext->y() + Btext->height();
@@ -198,6 +213,7 @@ void TFmmein::showEvent(QShowEvent* event) {
                                  text);
         }
         Run([this] { OfferInterruptedSaves(); });
+        Run([this] { MergeFileList(std::exchange(startupDrop_, QStringList())); });
       },
       Qt::QueuedConnection);
 }

@@ -70,6 +70,7 @@ constexpr std::string_view kUsage =
     "      --use-file-name    URL読み込みモード「ファイル名を使う」: .URL はファイル名の行も加える\n"
     "  -h, --help             この説明\n"
     "      --version          版\n"
+    "      --list-commands    命令の名前を一行に一つずつ (シェルの補完用)\n"
     "  --                     これより後ろはすべてファイル名\n"
     "\n";
 
@@ -117,6 +118,7 @@ struct TOptions {
   bool UseFileName = false;
   bool Help = false;
   bool Version = false;
+  bool ListCommands = false;  // --list-commands: the names, for shell completion
 };
 
 std::string ReadStandardInput() {
@@ -254,6 +256,9 @@ TOptions ParseArguments(int argc, char** argv) {
     } else if (flag == "--version") {
       noValue();
       options.Version = true;
+    } else if (flag == "--list-commands") {
+      noValue();
+      options.ListCommands = true;
     } else {
       throw EBadFlag("不明なオプションです: " + std::string(arg));
     }
@@ -399,6 +404,12 @@ int Run(int argc, char** argv) {
   }
   if (options.Version) {
     WriteAll(STDOUT_FILENO, "korvane-cli " KORVANE_VERSION "\n");
+    return 0;
+  }
+  if (options.ListCommands) {
+    std::string names;
+    for (const Commands::TInfo& info : Commands::Table()) (names += info.Name) += '\n';
+    WriteAll(STDOUT_FILENO, names);
     return 0;
   }
   if (options.Files.empty()) {

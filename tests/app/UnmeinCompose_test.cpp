@@ -199,7 +199,13 @@ void UnmeinComposeTest::programPictureIsEveryWindowsIcon() {
     const QIcon icon = window->windowIcon();
     QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
     QVERIFY(icon.availableSizes().contains(QSize(256, 256)));
-    QCOMPARE(icon.pixmap(32, 32).toImage(), ProgramPicture(32).toImage());
+    // The very pictures the desktop entry installs.
+    for (const int size : {16, 48, 256}) {
+      const QImage installed(QStringLiteral(KORVANE_SOURCE "/packaging/icons/%1x%1/korvane.png").arg(size));
+      QVERIFY(!installed.isNull());
+      QCOMPARE(icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+               installed.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
   }
 }
 

@@ -1,5 +1,6 @@
 // korvane-cli from the outside: the built program run on files in a temporary folder, its
 // output bytes, exit status and messages compared.
+#include <fstream>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
@@ -666,6 +668,55 @@ TEST(CliHelp, ListsEveryCommandAndTheRecipeFormat) {
   for (const char* topic : {"-f, --recipe", "レシピ:", "--drop-empty", "--match-case",
                             "--keep-marks", "--use-file-name", "終了ステータス"}) {
     EXPECT_NE(help.Out.find(topic), std::string::npos) << topic;
+  }
+}
+
+// The manual page and the shell completion list what the program itself knows: every command
+// by name, every option --help lists, and each exit status.
+TEST(CliHelp, ManualAndCompletionKnowEveryCommandAndOption) {
+  TTempDir dir;
+  const TResult names = RunCli(dir, {"--list-commands"});
+  ASSERT_EQ(names.Status, 0);
+  std::string expected;
+  for (const Commands::TInfo& info : Commands::Table()) (expected += info.Name) += '\n';
+  EXPECT_EQ(names.Out, expected);
+
+  const auto read = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string manual = read(KORVANE_SOURCE "/packaging/man/korvane-cli.1");
+  const std::string bash = read(KORVANE_SOURCE "/packaging/completion/korvane-cli.bash");
+  const std::string zsh = read(KORVANE_SOURCE "/packaging/completion/_korvane-cli");
+  ASSERT_FALSE(manual.empty());
+  for (const Commands::TInfo& info : Commands::Table()) {
+    EXPECT_NE(manual.find("\n.B" + std::string(info.Arguments.empty() ? " " : "I \"") +
+                          std::string(info.Name)),
+              std::string::npos) << info.Name;
+  }
+  // Every long option of --help, in the manual (where groff wants "\-\-") and both completions.
+  const TResult help = RunCli(dir, {"--help"});
+  std::size_t options = 0;
+  for (std::size_t at = help.Out.find("\n  "); at != std::string::npos;
+       at = help.Out.find("\n  ", at + 1)) {
+    const std::size_t dash = help.Out.find("--", at);
+    if (dash == std::string::npos || help.Out.find('\n', at + 1) < dash) continue;
+    const std::size_t end = help.Out.find_first_of(" \n", dash);
+    const std::string option = help.Out.substr(dash, end - dash);
+    if (option == "--") continue;
+    ++options;
+    const std::string escaped = "\\-\\-" + option.substr(2);
+    EXPECT_NE(manual.find(escaped), std::string::npos) << option;
+    const bool commandOption = option == "--drop-empty" || option == "--match-case" ||
+                               option == "--keep-marks" || option == "--keep-links";
+    if (!commandOption) {
+      EXPECT_NE(bash.find(option), std::string::npos) << option;
+      EXPECT_NE(zsh.find(option), std::string::npos) << option;
+    }
+  }
+  EXPECT_GE(options, 14u);
+  for (const char* status : {".B 0\n", ".B 1\n", ".B 2\n", ".B 3\n"}) {
+    EXPECT_NE(manual.find(status), std::string::npos) << status;
   }
 }
 

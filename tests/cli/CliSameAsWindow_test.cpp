@@ -3,8 +3,10 @@
 // through korvane-cli; and the core's document text follows the editor's rules exactly.
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTest>
 
@@ -12,9 +14,11 @@
 #include <random>
 #include <string>
 
+#include "app/Forms.h"
 #include "document/DocumentText.h"
 #include "document/editor/EditorControl.h"
 #include "tests/support/WindowFixture.h"
+#include "view/Unvar.h"
 
 namespace {
 
@@ -223,6 +227,7 @@ class CliSameAsWindowTest : public QObject {
  private slots:
   void sameBytesThroughBothFrontEnds();
   void documentTextFollowsTheEditor();
+  void everyPlaceShowsThePackagesVersion();
 };
 
 void CliSameAsWindowTest::sameBytesThroughBothFrontEnds() {
@@ -238,6 +243,22 @@ void CliSameAsWindowTest::sameBytesThroughBothFrontEnds() {
                                                 QString::fromLatin1(window.toHex(' ')),
                                                 QString::fromLatin1(cli.toHex(' ')))));
   }
+}
+
+// The package is built as KORVANE_VERSION; both programs and the version dialog say the same.
+void CliSameAsWindowTest::everyPlaceShowsThePackagesVersion() {
+  const auto versionOf = [](const QString& program) {
+    QProcess process;
+    process.start(program, {QStringLiteral("--version")});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) return QString();
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+  };
+  const QString version = QStringLiteral(KORVANE_VERSION);
+  QVERIFY(QRegularExpression(QStringLiteral("^[0-9]+\\.[0-9]+(\\.[0-9]+)?$")).match(version).hasMatch());
+  QCOMPARE(versionOf(QStringLiteral(KORVANE_CLI)), QStringLiteral("korvane-cli ") + version);
+  QCOMPARE(versionOf(QStringLiteral(KORVANE_WINDOW)), QStringLiteral("korvane ") + version);
+  TWindowFixture fx;
+  QCOMPARE(fx.Forms().Var().Label4->text().normalized(QString::NormalizationForm_KC), version);
 }
 
 // Random bytes, with every byte that breaks or ends a line and bytes that are no Shift-JIS, set

@@ -32,6 +32,7 @@ class UnmeinDocumentTest : public QObject {
   Q_OBJECT
  private slots:
   void startUpOpensTheCommandLineFile();
+  void severalStartUpFilesAreMergedAsADrop();
   void startUpFailures_data();
   void startUpFailures();
   void startUpNamesAreMadeAbsolute();
@@ -63,6 +64,29 @@ void UnmeinDocumentTest::startUpOpensTheCommandLineFile() {
   QVERIFY(fx.Form().HasDocument);
   QVERIFY(!fx.Form().Btext->Modified());
   QVERIFY(!fx.Action("Fopen")->isEnabled());
+}
+
+// A launcher hands every file dropped on it to one program (Exec=korvane %F): they are joined
+// as a drop on the empty window, once it is shown, with names made absolute.
+void UnmeinDocumentTest::severalStartUpFilesAreMergedAsADrop() {
+  QTemporaryDir dir;
+  for (const auto& [name, bytes] : {std::pair{"a.txt", "a\r\n"}, std::pair{"b.txt", "b"}}) {
+    QFile file(dir.filePath(QString::fromLatin1(name)));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  }
+  const QString before = QDir::currentPath();
+  QVERIFY(QDir::setCurrent(dir.path()));
+  TWindowFixture fx({QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+  QVERIFY(QDir::setCurrent(before));
+  TFmmein& fm = fx.Form();
+  QVERIFY(!fm.HasDocument);
+  fm.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&fm));
+  QTRY_VERIFY(fm.HasDocument);
+  QCOMPARE(fx.Text(), QByteArray("a\r\n\r\nb\r\n\r\n"));
+  QCOMPARE(fm.Bar->PanelText(0), dir.filePath(QStringLiteral("b.txt")));
+  QVERIFY(fx.Platform().Messages.isEmpty());
 }
 
 void UnmeinDocumentTest::startUpFailures_data() {
