@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 FILE ?= samples/sample.txt
 
-.PHONY: run test build setup configure bench clean
+.PHONY: run test build setup configure bench package clean
 
 setup:
 	scripts/setup.sh
@@ -19,6 +19,11 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# The Debian package build/korvane_<version>_amd64.deb, checked by lintian.
+package: build
+	scripts/setup.sh package
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	bench/run.sh $(BUILD)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, when they are missing.
-# Runs apt-get as root, or through sudo for other users.
+# Runs apt-get as root, or through sudo for other users. With the argument "package", also the
+# tools that build and check the Debian package.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   poppler-utils
 )
+if [ "${1:-}" = package ]; then
+  packages+=(dpkg-dev fakeroot lintian desktop-file-utils appstream man-db)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
