@@ -19,6 +19,7 @@
 #include "document/Encodings.h"
 #include "document/ForeignChars.h"
 #include "document/LightStr.h"
+#include "document/editor/TextBuffer.h"
 
 class QAction;
 class QLabel;
@@ -67,7 +68,7 @@ class TFmmein : public QMainWindow {
   QMenu* Reopen1 = nullptr;
   QAction *N48, *Help2, *About1;
   QMenu* popMn = nullptr;
-  QAction *JumpMark2, *pop1, *N67, *pop2, *pop3, *pop4, *N34, *N29, *N30, *N32, *stpos, *edpos,
+  QAction *JumpMark2, *pop1, *Redo1, *N67, *pop2, *pop3, *pop4, *N34, *N29, *N30, *N32, *stpos, *edpos,
       *N49;
   QMenu *N38, *N39;
   TFileDialog Fileop;
@@ -143,6 +144,16 @@ class TFmmein : public QMainWindow {
   void SaveRange();
   void DeleteRange();
   void A1Click(QObject* Sender);         // 編集取り消し
+  // What undoing a command restores beside the text: the file name and type of that moment.
+  struct TCommandNote {
+    QString FileName;
+    std::int32_t FilterIndex = 0;
+  };
+  // A command's step of the history undone or redone (by any of its keys or items).
+  void AfterHistoryStep(const TTextBuffer::TStepDone& Step, bool Undone);
+  // 編集取り消し, its tool button, 元に戻す and やり直し as the history allows.
+  void UpdateUndoCommands();
+  void Redo1Click(QObject* Sender);      // やり直し
   // How a command goes down the conversion road.
   struct TRoadOptions {
     bool Busy = true;                 // hourglass and suspended painting while it runs

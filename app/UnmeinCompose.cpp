@@ -248,6 +248,11 @@ void TFmmein::ComposePopupMenu() {
   JumpMark2 = NewItem(popMn, "JumpMark2", QStringLiteral("JumpMark登録"));
   popMn->addSeparator();
   pop1 = NewItem(popMn, "pop1", QStringLiteral("元に戻す"));
+  Redo1 = NewItem(popMn, "Redo1", QStringLiteral("やり直し"));
+  // Shown beside the items; the editor itself takes these keys.
+  pop1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
+  Redo1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Y")));
+  Redo1->setEnabled(false);
   popMn->addSeparator();
   N67 = NewItem(popMn, "N67", QStringLiteral("全て選択"));
   popMn->addSeparator();

@@ -37,6 +37,11 @@ void TFmmein::WireRangeCommands() {
   Wire({stpos, Btstops, edpos, Btends}, &TFmmein::stposClick);
   Wire({N46, N42, N49, Btcut}, &TFmmein::N46Click);
   Wire({A1, BtRet}, &TFmmein::A1Click);
+  Wire({Redo1}, &TFmmein::Redo1Click);
+  connect(Btext, &TEditorControl::HistoryStep, this,
+          [this](const TTextBuffer::TStepDone& step, bool undone) {
+            Run([&] { AfterHistoryStep(step, undone); });
+          });
   connect(Button1, &QPushButton::clicked, this, [this] { Run([this] { Button1Click(Button1); }); });
 }
 
@@ -119,11 +124,9 @@ void TFmmein::ApplyLineCountRule() {
   }
 }
 
+// The copy a command reads its lines from; the editor's history keeps the old text itself.
 void TFmmein::TakeUndoCopy() {
-  // Read the text first: if it cannot be taken, the previous copy and its state stay intact.
   std::string text = Btext->Text();
-  A1->setEnabled(true);
-  BtRet->setEnabled(true);
   TUpdateGuard update(*Btext);
   UndoFileName = Filesv.FileName;
   UndoFilterIndex = Filesv.FilterIndex;
@@ -156,13 +159,17 @@ void TFmmein::ConvertRange(const ConversionRoad::LineRule& Rule, const TRoadOpti
     if (!done && Options.ResetRangeOnFailure) ResetRange();
     update.reset();
     WorkList->Clear();
+    UndoList->Clear();
     busy.reset();
     Btext->SetSelStart(Options.CaretAfter.value_or(caretBefore));
   });
   CopyLinesBeforeRange(*WorkList);
   ConversionRoad::ConvertLines(*UndoList, CurrentRange(), Rule, *WorkList, Options.AfterLastLine);
   CopyLinesAfterRange(*WorkList);
-  Btext->SetText(WorkList->GetText());
+  if (!Btext->ReplaceAll(WorkList->GetText(), TCommandNote{UndoFileName, UndoFilterIndex})) {
+    Bar->showMessage(QStringLiteral("文書が大きすぎるため、この変換は元に戻せません（履歴の上限）"),
+                     10000);
+  }
   if (Options.ResetRangeAfter) ResetRange();
   done = true;
 }
@@ -199,16 +206,41 @@ void TFmmein::DeleteRange() {
                {.Busy = true, .ResetRangeOnFailure = true, .CaretAfter = RangeCaretPos});
 }
 
+// Undoes every step back to and including the last command, as the one-level undo of old did:
+// typing and merges since the command go too.
 void TFmmein::A1Click(QObject*) {
   TBusyCursor busy(*this);
-  const auto finish = qScopeGuard([this] { ResetRange(); });
-  Btext->ClearText();
-  Btext->SetText(UndoList->GetText());
-  UndoList->Clear();
+  TUpdateGuard update(*Btext);
+  while (const std::optional<TTextBuffer::TStepDone> step = Btext->Undo()) {
+    if (step->Whole && step->Note.has_value()) break;
+  }
   Btext->SetSelStart(0);
-  A1->setEnabled(false);
-  BtRet->setEnabled(false);
-  Filesv.FileName = UndoFileName;
-  Filesv.FilterIndex = UndoFilterIndex;
-  Bar->SetPanelText(0, UndoFileName);
+}
+
+void TFmmein::Redo1Click(QObject*) {
+  TBusyCursor busy(*this);
+  Btext->Redo();
+}
+
+void TFmmein::AfterHistoryStep(const TTextBuffer::TStepDone& Step, bool Undone) {
+  if (Step.Whole) {
+    ResetRange();
+    if (Undone) {
+      const auto* note = std::any_cast<TCommandNote>(&Step.Note);
+      if (note != nullptr) {
+        Filesv.FileName = note->FileName;
+        Filesv.FilterIndex = note->FilterIndex;
+        Bar->SetPanelText(0, note->FileName);
+      }
+    }
+  }
+  UpdateUndoCommands();
+}
+
+void TFmmein::UpdateUndoCommands() {
+  const bool command = HasDocument && Btext->CanUndoWhole();
+  A1->setEnabled(command);
+  BtRet->setEnabled(command);
+  if (Btext->CanUndo()) pop1->setEnabled(true);
+  Redo1->setEnabled(HasDocument && Btext->CanRedo());
 }

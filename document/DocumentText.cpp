@@ -309,7 +309,7 @@ void TLoader::Merge(TTextTarget& target, std::vector<TSource> sources, bool hadD
   }
   // Every file's text ends with CR LF and the join puts another after it.
   if (hadDocument) {
-    target.SetText(target.Text() + merged.GetText());
+    target.ExtendText(target.Text() + merged.GetText());
   } else {
     target.SetText(merged.GetText());
   }

@@ -29,6 +29,9 @@ class TTextTarget {
   // Replaces everything; the text ends at its first NUL, and CR LF, a lone CR and a lone LF
   // each make a line break.
   virtual void SetText(std::string&& bytes) = 0;
+  // SetText for text that grows what is there (a drop on a document): a target with an undo
+  // history keeps it as a step.
+  virtual void ExtendText(std::string&& bytes) { SetText(std::move(bytes)); }
   // SetText of the lines' joined text (every line followed by CR LF). The lines may be taken
   // over; the list is empty afterwards.
   virtual void SetLines(std::unique_ptr<TLightStrings>& lines) = 0;

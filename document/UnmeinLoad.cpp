@@ -32,6 +32,7 @@ class TEditorTarget final : public DocumentLoad::TTextTarget {
   explicit TEditorTarget(TEditorControl& editor) : editor_(editor) {}
   std::string Text() const override { return editor_.Text(); }
   void SetText(std::string&& bytes) override { editor_.SetText(std::move(bytes)); }
+  void ExtendText(std::string&& bytes) override { editor_.ReplaceAll(std::move(bytes), {}); }
   void SetLines(std::unique_ptr<TLightStrings>& lines) override {
     editor_.SetText(lines->GetText());
     lines->Clear();

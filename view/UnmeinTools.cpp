@@ -24,7 +24,7 @@ void TFmmein::WireToolCommands() {
 
 void TFmmein::pop1Click(QObject*) {
   Btext->Undo();
-  pop1->setEnabled(false);
+  pop1->setEnabled(Btext->CanUndo());
 }
 
 void TFmmein::pop2Click(QObject*) {

@@ -46,7 +46,10 @@ void TFmmein::WireViewCommands() {
   Wire({N26, N27}, &TFmmein::N26Click);
 }
 
-void TFmmein::BtextChange(QObject*) { ApplyLineCountRule(); }
+void TFmmein::BtextChange(QObject*) {
+  ApplyLineCountRule();
+  UpdateUndoCommands();
+}
 
 void TFmmein::wardwClick(QObject*) { SetWrap(!WrapOn); }
 

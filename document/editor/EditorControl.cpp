@@ -73,8 +73,8 @@ std::string TEditorControl::Line(std::int32_t i) const {
 }
 
 void TEditorControl::AppendLines(std::string_view bytes) {
-  // The merged text gets the buffer's forms of line breaks, and goes in without an undo step:
-  // a merged file is not typing.
+  // The merged text gets the buffer's forms of line breaks, and goes in as one undo step;
+  // text loaded into an empty editor is no step.
   TTextBuffer merged;
   merged.SetBytes(std::string(bytes));
   const TOffset end = buffer_.Length();
@@ -82,7 +82,12 @@ void TEditorControl::AppendLines(std::string_view bytes) {
   std::string text = endsWithBreak ? std::string() : std::string("\r\n");
   text.append(merged.Contiguous());
   if (endsWithBreak) text += "\r\n";
-  buffer_.Insert(end, text);
+  if (end == 0) {
+    buffer_.Insert(end, text);
+  } else {
+    buffer_.Edit(end, end, text, false);
+    buffer_.BreakUndoMerge();
+  }
   modified_ = true;
   AfterEdit();
 }
@@ -239,14 +244,41 @@ void TEditorControl::Cut() {
   ReplaceSelection({}, false);
 }
 
-void TEditorControl::Undo() {
+bool TEditorControl::ReplaceAll(std::string&& bytes, std::any note) {
   CommitPreedit();
-  if (!buffer_.CanUndo()) return;
-  caret_ = anchor_ = buffer_.Undo();
+  const bool kept = buffer_.ReplaceAll(std::move(bytes), std::move(note));
+  caret_ = anchor_ = 0;
+  goalColumn_ = -1;
+  topLine_ = 0;
+  topRowStart_ = 0;
+  horizontalScrollBar()->setValue(0);
+  modified_ = true;
+  AfterEdit();
+  return kept;
+}
+
+std::optional<TEditorControl::TStepDone> TEditorControl::Undo() {
+  CommitPreedit();
+  std::optional<TStepDone> step = buffer_.Undo();
+  AfterHistoryStep(step, true);
+  return step;
+}
+
+std::optional<TEditorControl::TStepDone> TEditorControl::Redo() {
+  CommitPreedit();
+  std::optional<TStepDone> step = buffer_.Redo();
+  AfterHistoryStep(step, false);
+  return step;
+}
+
+void TEditorControl::AfterHistoryStep(const std::optional<TStepDone>& step, bool undone) {
+  if (!step) return;
+  caret_ = anchor_ = step->Caret;
   goalColumn_ = -1;
   modified_ = true;
   AfterEdit();
   EnsureCaretVisible();
+  emit HistoryStep(*step, undone);
 }
 
 void TEditorControl::SelectAll() {

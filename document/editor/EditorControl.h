@@ -11,7 +11,9 @@
 #include <QFont>
 #include <QInputMethodEvent>
 
+#include <any>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,13 +71,26 @@ class TEditorControl : public QAbstractScrollArea {
   // The selected text as shown ("" when nothing is selected), lines split by '\n'.
   [[nodiscard]] QString SelectedText() const;
   // The pop-up editing calls, as the user's keys do them: the clipboard's text at the caret;
-  // the selection to the clipboard (cut removes it); the editor's own undo of the last typing,
-  // separate from the document's undo; everything selected.
+  // the selection to the clipboard (cut removes it); everything selected.
   void Paste();
   void Cut();
   void Copy();
-  void Undo();
   void SelectAll();
+
+  // One undo history for typing, merged text and whole replacements (TTextBuffer's). ReplaceAll
+  // puts a command's result in as one step that keeps the old text and the caller's note; it
+  // returns false when the old text alone was over the history's budget and was not kept.
+  // Undo and Redo (also Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z) say what they did with HistoryStep.
+  // SetText and ClearText begin a new history.
+  using TStepDone = TTextBuffer::TStepDone;
+  bool ReplaceAll(std::string&& bytes, std::any note);
+  std::optional<TStepDone> Undo();
+  std::optional<TStepDone> Redo();
+  [[nodiscard]] bool CanUndo() const noexcept { return buffer_.CanUndo(); }
+  [[nodiscard]] bool CanRedo() const noexcept { return buffer_.CanRedo(); }
+  [[nodiscard]] bool CanUndoWhole() const noexcept { return buffer_.CanUndoWhole(); }
+  void SetHistoryBudget(std::size_t bytes) { buffer_.SetHistoryBudget(bytes); }
+  [[nodiscard]] std::size_t HistoryBytes() const noexcept { return buffer_.HistoryBytes(); }
   // The selection's ends as offsets (equal when nothing is selected); the anchor is where the
   // selection began, so a selection made right to left has anchor > caret.
   void SetSelection(TOffset anchor, TOffset caret);
@@ -125,6 +140,8 @@ class TEditorControl : public QAbstractScrollArea {
  signals:
   // The text changed (typing, pasting, a replacement of the whole text).
   void Changed();
+  // A step of the history was undone (undone) or redone, by a key or a call.
+  void HistoryStep(const TEditorControl::TStepDone& step, bool undone);
   // The mouse moved over the text; a key was released in the editor.
   void MouseMoved();
   void KeyReleased();
@@ -206,6 +223,7 @@ class TEditorControl : public QAbstractScrollArea {
   void CommitPreedit();
   void AfterEdit();
   void TextChangedNotice();
+  void AfterHistoryStep(const std::optional<TStepDone>& step, bool undone);
   // The bytes from .. to as text; shown: pairs CP932 holds twice as their characters
   // (Cp932::DecodeShownForEditor) instead of escape units.
   [[nodiscard]] QString DecodeRange(TOffset from, TOffset to, bool shown = false) const;

@@ -36,6 +36,14 @@ bool IsCommandKey(const QKeyEvent* key) {
   return key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
 }
 
+// Ctrl+Y and Ctrl+Shift+Z redo, whatever the desktop's own redo key is.
+bool IsRedoKey(const QKeyEvent* key) {
+  const QKeyCombination combination = key->keyCombination();
+  return key->matches(QKeySequence::Redo) ||
+         combination == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
+         combination == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+}
+
 bool IsTypedText(const QString& text) {
   if (text.isEmpty()) return false;
   for (const QChar c : text) {
@@ -234,7 +242,8 @@ bool TEditorControl::EditByKey(QKeyEvent* event) {
   if (event->matches(QKeySequence::Copy)) return Copy(), true;
   if (event->matches(QKeySequence::Cut)) return Cut(), true;
   if (event->matches(QKeySequence::Paste)) return Paste(), true;
-  if (event->matches(QKeySequence::Undo)) return Undo(), true;
+  if (event->matches(QKeySequence::Undo)) return (void)Undo(), true;
+  if (IsRedoKey(event)) return (void)Redo(), true;
   if (event->matches(QKeySequence::SelectAll)) return SelectAll(), true;
   if (event->matches(QKeySequence::DeleteStartOfWord)) {
     if (caret_ == anchor_) anchor_ = buffer_.PrevWord(caret_);
@@ -309,7 +318,7 @@ bool TEditorControl::event(QEvent* event) {
   if (event->type() == QEvent::ShortcutOverride) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut) ||
-        key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Undo) ||
+        key->matches(QKeySequence::Paste) || key->matches(QKeySequence::Undo) || IsRedoKey(key) ||
         key->matches(QKeySequence::SelectAll) || (!IsCommandKey(key) && IsTypedText(key->text()))) {
       event->accept();
       return true;

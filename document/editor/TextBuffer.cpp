@@ -9,6 +9,8 @@
 // by one forward pass and cut back when the line is edited, so no query rescans a giant line.
 #include "document/editor/TextBuffer.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -184,11 +186,17 @@ void TTextBuffer::Reset() {
   longest_ = 0;
   longestDirty_ = false;
   longLines_.clear();
-  undo_.clear();
   mergeOpen_ = false;
 }
 
 void TTextBuffer::SetBytes(std::string bytes) {
+  LoadText(std::move(bytes));
+  undo_.clear();
+  redo_.clear();
+  historyBytes_ = 0;
+}
+
+void TTextBuffer::LoadText(std::string bytes) {
   if (const void* nul = std::memchr(bytes.data(), 0, bytes.size())) {
     bytes.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
   }
@@ -233,6 +241,14 @@ std::string_view TTextBuffer::Contiguous() {
 }
 
 std::string TTextBuffer::TakeBytes() {
+  std::string out = TakeText();
+  undo_.clear();
+  redo_.clear();
+  historyBytes_ = 0;
+  return out;
+}
+
+std::string TTextBuffer::TakeText() {
   MoveGap(Length());
   buf_.resize(static_cast<std::size_t>(Length()));
   std::string out = std::move(buf_);
@@ -353,11 +369,13 @@ TTextBuffer::TOffset TTextBuffer::LongestLineCells() const {
 void TTextBuffer::Insert(TOffset at, std::string_view text) {
   Replace(at, at, text);
   mergeOpen_ = false;
+  ForgetRedo();
 }
 
 void TTextBuffer::Erase(TOffset from, TOffset to) {
   Replace(from, to, {});
   mergeOpen_ = false;
+  ForgetRedo();
 }
 
 void TTextBuffer::Replace(TOffset from, TOffset to, std::string_view text) {
@@ -513,7 +531,9 @@ TTextBuffer::TOffset TTextBuffer::Edit(TOffset from, TOffset to, std::string_vie
   std::string removed = Bytes(from, to);
   Replace(from, to, text);
 
+  ForgetRedo();
   TEdit* last = (merge && mergeOpen_ && !undo_.empty()) ? &undo_.back() : nullptr;
+  const std::size_t lastBytes = last != nullptr ? StepBytes(*last) : 0;
   if (last != nullptr && removed.empty() && !last->Inserted.empty() &&
       from == last->At + static_cast<TOffset>(last->Inserted.size())) {
     last->Inserted += text;  // typing on
@@ -523,19 +543,109 @@ TTextBuffer::TOffset TTextBuffer::Edit(TOffset from, TOffset to, std::string_vie
   } else if (last != nullptr && text.empty() && last->Inserted.empty() && from == last->At) {
     last->Removed += removed;  // Delete on
   } else {
-    undo_.push_back({from, std::move(removed), std::string(text)});
+    last = nullptr;
+    Remember({.At = from, .Removed = std::move(removed), .Inserted = std::string(text)});
+  }
+  if (last != nullptr) {
+    historyBytes_ += StepBytes(*last) - lastBytes;
+    KeepBudget();
   }
   mergeOpen_ = true;
   return end;
 }
 
-TTextBuffer::TOffset TTextBuffer::Undo() {
+bool TTextBuffer::ReplaceAll(std::string bytes, std::any note) {
   mergeOpen_ = false;
-  if (undo_.empty()) return 0;
+  std::string old = TakeText();
+  LoadText(std::move(bytes));
+  Remember({.Removed = std::move(old), .Whole = true, .Note = std::move(note)});
+  return !undo_.empty();
+}
+
+bool TTextBuffer::CanUndoWhole() const noexcept {
+  return std::any_of(undo_.begin(), undo_.end(),
+                     [](const TEdit& step) { return step.Whole && step.Note.has_value(); });
+}
+
+std::optional<TTextBuffer::TStepDone> TTextBuffer::Undo() {
+  mergeOpen_ = false;
+  if (undo_.empty()) return std::nullopt;
   TEdit step = std::move(undo_.back());
   undo_.pop_back();
-  Replace(step.At, step.At + static_cast<TOffset>(step.Inserted.size()), step.Removed);
-  return step.At + static_cast<TOffset>(step.Removed.size());
+  historyBytes_ -= StepBytes(step);
+  TStepDone done{.Whole = step.Whole, .Note = step.Note};
+  if (step.Whole) {
+    step.Inserted = TakeText();
+    LoadText(std::exchange(step.Removed, std::string()));
+  } else {
+    Replace(step.At, step.At + static_cast<TOffset>(step.Inserted.size()), step.Removed);
+    done.Caret = step.At + static_cast<TOffset>(step.Removed.size());
+  }
+  historyBytes_ += StepBytes(step);
+  redo_.push_back(std::move(step));
+  KeepBudget();
+  return done;
+}
+
+std::optional<TTextBuffer::TStepDone> TTextBuffer::Redo() {
+  mergeOpen_ = false;
+  if (redo_.empty()) return std::nullopt;
+  TEdit step = std::move(redo_.back());
+  redo_.pop_back();
+  historyBytes_ -= StepBytes(step);
+  TStepDone done{.Whole = step.Whole, .Note = step.Note};
+  if (step.Whole) {
+    step.Removed = TakeText();
+    LoadText(std::exchange(step.Inserted, std::string()));
+  } else {
+    Replace(step.At, step.At + static_cast<TOffset>(step.Removed.size()), step.Inserted);
+    done.Caret = step.At + static_cast<TOffset>(step.Inserted.size());
+  }
+  historyBytes_ += StepBytes(step);
+  undo_.push_back(std::move(step));
+  KeepBudget();
+  return done;
+}
+
+std::size_t TTextBuffer::StepBytes(const TEdit& step) noexcept {
+  return sizeof(TEdit) + step.Removed.capacity() + step.Inserted.capacity();
+}
+
+void TTextBuffer::Remember(TEdit step) {
+  ForgetRedo();
+  historyBytes_ += StepBytes(step);
+  undo_.push_back(std::move(step));
+  KeepBudget();
+}
+
+void TTextBuffer::ForgetRedo() {
+  for (const TEdit& step : redo_) historyBytes_ -= StepBytes(step);
+  redo_.clear();
+}
+
+// The oldest steps go first: undone steps waiting for redo are newer than every undo step.
+void TTextBuffer::KeepBudget() {
+  while (historyBytes_ > historyBudget_ && !undo_.empty()) {
+    historyBytes_ -= StepBytes(undo_.front());
+    undo_.pop_front();
+  }
+  while (historyBytes_ > historyBudget_ && !redo_.empty()) {
+    historyBytes_ -= StepBytes(redo_.front());
+    redo_.erase(redo_.begin());
+  }
+}
+
+void TTextBuffer::SetHistoryBudget(std::size_t bytes) {
+  historyBudget_ = bytes;
+  KeepBudget();
+}
+
+std::size_t TTextBuffer::DefaultHistoryBudget() {
+  constexpr std::size_t kMost = std::size_t{1} << 30;
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return kMost;
+  return std::min(kMost, static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize) / 4);
 }
 
 // ---- bytes across the gap -------------------------------------------------------------------

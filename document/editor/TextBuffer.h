@@ -1,5 +1,5 @@
 // The editor's document as CP932 bytes: a gap buffer with an index of line starts, character
-// boundaries, columns, wrapped rows and the undo of typing. No Qt: the editor widget paints and
+// boundaries, columns, wrapped rows and the undo history. No Qt: the editor widget paints and
 // edits through it, and it is tested on its own.
 //
 // Inside the buffer every line break is CR LF and there is no NUL: SetBytes makes a lone CR
@@ -12,7 +12,10 @@
 // places in long lines), so one thread at a time.
 #pragma once
 
+#include <any>
 #include <cstddef>
+#include <deque>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -96,23 +99,45 @@ class TTextBuffer {
   // Rows of a line (at least 1).
   [[nodiscard]] TOffset RowsOfLine(TLine line, TOffset cells) const;
 
-  // The undo of typing: each Insert/Erase made through Edit is kept as a step; consecutive
-  // typing (each insertion where the last ended) and consecutive deletion by Backspace or
-  // Delete merge into one step. SetBytes forgets every step.
+  // The undo history, one for typing and whole replacements alike. Each Insert/Erase made
+  // through Edit is a step; consecutive typing (each insertion where the last ended) and
+  // consecutive deletion by Backspace or Delete merge into one step. ReplaceAll (a command's
+  // result) is a step that keeps the whole old text, moved, not copied, with a note the caller
+  // gets back when it is undone. Undone steps wait for Redo until the next change. The history
+  // holds at most its budget in bytes, dropping the oldest steps first. SetBytes forgets it.
   struct TEdit {
     TOffset At = 0;
     std::string Removed;
     std::string Inserted;
+    bool Whole = false;  // Removed and Inserted are whole texts
+    std::any Note;
+  };
+  struct TStepDone {
+    TOffset Caret = 0;  // after the step: the end of the text it put back (0 for a whole text)
+    bool Whole = false;
+    std::any Note;
   };
   // Replaces [from, to) with text and records it for undo; merge allows joining the last step.
   // Returns the offset after the inserted text.
   TOffset Edit(TOffset from, TOffset to, std::string_view text, bool merge);
+  // Replaces the whole text as one step (its line breaks and NUL taken as SetBytes takes them).
+  // Returns false when the old text alone is over the budget: it is not kept, and the
+  // history is empty afterwards.
+  bool ReplaceAll(std::string bytes, std::any note);
   [[nodiscard]] bool CanUndo() const noexcept { return !undo_.empty(); }
-  // Undoes the last step; returns the caret after it (the end of the restored text). Does
-  // nothing and returns 0 when there is no step.
-  TOffset Undo();
+  [[nodiscard]] bool CanRedo() const noexcept { return !redo_.empty(); }
+  // Whether a whole replacement with a note is among the steps that can be undone.
+  [[nodiscard]] bool CanUndoWhole() const noexcept;
+  // Undoes the last step or redoes the last undone one; nothing when there is none.
+  std::optional<TStepDone> Undo();
+  std::optional<TStepDone> Redo();
   // Ends the current typing step, so the next edit starts a new one (after a caret move).
   void BreakUndoMerge() noexcept { mergeOpen_ = false; }
+  // The bytes the history may hold (by default a quarter of the machine's memory, at most
+  // 1 GiB) and the bytes it holds.
+  void SetHistoryBudget(std::size_t bytes);
+  [[nodiscard]] std::size_t HistoryBytes() const noexcept { return historyBytes_; }
+  [[nodiscard]] static std::size_t DefaultHistoryBudget();
 
  private:
   // Sorted 64-bit values (line starts; lines that hold a tab) with one pending step: the entries
@@ -182,7 +207,7 @@ class TTextBuffer {
                       const std::vector<std::int64_t>& newStarts);
   void UpdateLongLines(TLine first, TLine last, std::int64_t lineDelta, TOffset from);
   [[nodiscard]] TOffset MaxCells(TLine first, TLine last) const;
-  void Reset();
+  void Reset();  // the text only
 
   // Byte searches and counts across the gap.
   [[nodiscard]] TOffset FindByte(TOffset from, TOffset to, char c) const noexcept;
@@ -220,6 +245,17 @@ class TTextBuffer {
   mutable bool longestDirty_ = false;
   mutable std::vector<TLongLine> longLines_;
   mutable std::uint64_t useClock_ = 0;
-  std::vector<TEdit> undo_;
+  std::deque<TEdit> undo_;
+  std::vector<TEdit> redo_;
   bool mergeOpen_ = false;
+  std::size_t historyBytes_ = 0;
+  std::size_t historyBudget_ = DefaultHistoryBudget();
+  [[nodiscard]] static std::size_t StepBytes(const TEdit& step) noexcept;
+  void Remember(TEdit step);  // pushes an undo step, forgets the redo steps, keeps the budget
+  void ForgetRedo();
+  void KeepBudget();
+  // The text without the history: LoadText takes bytes in the buffer's form, TakeText hands
+  // over the storage and leaves the buffer empty.
+  void LoadText(std::string bytes);
+  std::string TakeText();
 };

@@ -258,6 +258,8 @@ void UnmeinComposeTest::standardShortcuts() {
   const struct { const char* item; const char* keys; } shortcuts[] = {
       {"New1", "Ctrl+N"}, {"Open1", "Ctrl+O"}, {"S1", "Ctrl+S"},
       {"Print1", "Ctrl+P"}, {"Exit1", "Ctrl+Q"},
+      // Shown in the editor's pop-up menu; the editor takes the keys before any item.
+      {"pop1", "Ctrl+Z"}, {"Redo1", "Ctrl+Y"},
   };
   for (const auto& s : shortcuts) {
     QCOMPARE(fx.Action(s.item)->shortcut(), QKeySequence(QString::fromLatin1(s.keys)));
@@ -269,12 +271,10 @@ void UnmeinComposeTest::standardShortcuts() {
       taken.insert(keys, action->objectName());
     }
   }
-  // Ctrl+Z is the editor's own undo of typing, never a menu item's.
-  QVERIFY(!taken.contains(QKeySequence(QStringLiteral("Ctrl+Z"))));
   QCOMPARE(taken.size(), static_cast<qsizetype>(std::size(shortcuts)));
 }
 
-// The keys work from the editor, and Ctrl+Z there still undoes typing only.
+// The keys work from the editor, and Ctrl+Z there undoes the typing.
 void UnmeinComposeTest::shortcutsReachTheirCommands() {
   TWindowFixture fx;
   TFmmein& fm = fx.Form();

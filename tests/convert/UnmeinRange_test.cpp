@@ -51,6 +51,8 @@ class UnmeinRangeTest : public QObject {
   void roadConvertsOnlyTheRange();
   void roadFailureKeepsTextAndRestoresWindow();
   void resetButton();
+  void oneHistoryThroughTypingAndCommands();
+  void historyKeepsToItsBudget();
   void typingAfterClickingARangeFieldChangesNothing_data();
   void typingAfterClickingARangeFieldChangesNothing();
 };
@@ -201,6 +203,118 @@ void UnmeinRangeTest::deleteLinesThreeToFiveThenUndo() {
   QCOMPARE(RangeEnd, 9);
 }
 
+// Ctrl+Z goes back through typing and commands alike, Ctrl+Y and Ctrl+Shift+Z forward again;
+// 編集取り消し undoes back to before the last command (typing since it too) and stays enabled
+// while an older command can be undone.
+void UnmeinRangeTest::oneHistoryThroughTypingAndCommands() {
+  TWindowFixture fx;
+  TFmmein& fm = fx.Form();
+  fm.show();
+  QVERIFY(QTest::qWaitForWindowActive(&fm));
+  fx.Open(fx.Write(QStringLiteral("two.txt"), "ab\r\ncd\r\n"));
+  fm.Btext->setFocus();
+  const auto type = [&](const char* text) {
+    fm.Btext->SetSelStart(0);
+    QTest::keyClicks(fm.Btext, QString::fromLatin1(text));
+  };
+  const auto key = [&](Qt::Key k, Qt::KeyboardModifiers mods) { QTest::keyClick(fm.Btext, k, mods); };
+  std::vector<QByteArray> states{fx.Text()};
+  type("x");
+  states.push_back(fx.Text());
+  fm.ConvertRange(Upper, {});
+  states.push_back(fx.Text());
+  fm.Filesv.FileName = QStringLiteral("/renamed.txt");  // a later Save As
+  type("y");
+  states.push_back(fx.Text());
+  fm.ConvertRange(Upper, {});
+  states.push_back(fx.Text());
+  type("z");
+  states.push_back(fx.Text());
+  QCOMPARE(states.back(), QByteArray("zYXAB\r\nCD\r\n"));
+
+  for (std::size_t i = states.size() - 1; i > 0; --i) {
+    key(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY2(fx.Text() == states[i - 1], qPrintable(QString::number(i)));
+  }
+  QVERIFY(!fx.Action("A1")->isEnabled());
+  QVERIFY(fx.Action("Redo1")->isEnabled());
+  for (std::size_t i = 1; i < states.size(); ++i) {
+    if (i % 2) {
+      key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    } else {
+      key(Qt::Key_Y, Qt::ControlModifier);
+      key(Qt::Key_Z, Qt::ControlModifier);  // one back in between keeps the rest to redo
+      QCOMPARE(fx.Text(), states[i - 1]);
+      key(Qt::Key_Y, Qt::ControlModifier);
+    }
+    QCOMPARE(fx.Text(), states[i]);
+  }
+  QVERIFY(!fx.Action("Redo1")->isEnabled());
+
+  QVERIFY(fx.Action("A1")->isEnabled());
+  fx.Trigger("A1");  // the typed z and the second command
+  QCOMPARE(fx.Text(), states[3]);
+  QCOMPARE(fm.Filesv.FileName, QStringLiteral("/renamed.txt"));
+  QCOMPARE(fm.Btext->SelStart(), 0);
+  QVERIFY(fx.Action("A1")->isEnabled());  // the first command is still there
+  fx.Trigger("BtRet");
+  QCOMPARE(fx.Text(), states[1]);
+  QCOMPARE(fm.Filesv.FileName, fx.FilePath(QStringLiteral("two.txt")));
+  QCOMPARE(fm.Bar->PanelText(0), fx.FilePath(QStringLiteral("two.txt")));
+  QVERIFY(!fx.Action("A1")->isEnabled());
+  fx.Trigger("pop1");
+  QCOMPARE(fx.Text(), states[0]);
+  fx.Trigger("Redo1");
+  QCOMPARE(fx.Text(), states[1]);
+
+  // A merge and a drop are steps too; opening a file begins a new history.
+  fx.ChooseFile(fx.Write(QStringLiteral("more.txt"), "m\r\n"));
+  fx.Trigger("Fappend");
+  QCOMPARE(fx.Text(), states[1] + "m\r\n\r\n");
+  fm.MergeFileList({fx.FilePath(QStringLiteral("more.txt"))});
+  QCOMPARE(fx.Text(), states[1] + "m\r\n\r\nm\r\n\r\n");
+  QVERIFY(!fx.Action("A1")->isEnabled());  // neither is a command
+  key(Qt::Key_Z, Qt::ControlModifier);
+  key(Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(fx.Text(), states[1]);
+  fx.Platform().Answers.push_back(TAnswer::Yes);  // throw the changes away
+  fx.Trigger("Close1");
+  fx.Open(fx.FilePath(QStringLiteral("two.txt")));
+  QCOMPARE(fx.Text(), states[0]);
+  QVERIFY(!fm.Btext->CanUndo() && !fm.Btext->CanRedo());
+  QVERIFY(!fx.Action("A1")->isEnabled() && !fx.Action("Redo1")->isEnabled());
+}
+
+// With a small budget the oldest commands go; a command whose old text alone is over it
+// cannot be undone, and the status bar says so.
+void UnmeinRangeTest::historyKeepsToItsBudget() {
+  TWindowFixture fx;
+  TFmmein& fm = fx.Form();
+  std::string text;
+  for (int i = 0; i < 2000; ++i) text += "line " + std::to_string(i) + "\r\n";
+  fx.Open(fx.Write(QStringLiteral("big.txt"), QByteArray::fromStdString(text)));
+  fm.Btext->SetHistoryBudget(3 * text.size());
+  for (int i = 0; i < 5; ++i) {
+    fm.ConvertRange(i % 2 ? Upper : [](std::string_view line, TLightStrings& out) {
+      out.Add(std::string(line) + "!");
+    }, {});
+    QVERIFY(fm.Btext->HistoryBytes() <= 3 * text.size());
+  }
+  int undone = 0;
+  while (fx.Action("A1")->isEnabled()) {
+    fx.Trigger("A1");
+    ++undone;
+  }
+  QVERIFY2(undone >= 1 && undone < 5, qPrintable(QString::number(undone)));
+  QVERIFY(fm.Bar->currentMessage().isEmpty());
+
+  fm.Btext->SetHistoryBudget(text.size() / 2);
+  fm.ConvertRange(Upper, {});
+  QVERIFY(!fx.Action("A1")->isEnabled());
+  QCOMPARE(fm.Bar->currentMessage(),
+           QStringLiteral("文書が大きすぎるため、この変換は元に戻せません（履歴の上限）"));
+}
+
 void UnmeinRangeTest::saveRangeWritesOnlyItsLines() {
   TWindowFixture fx;
   fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
@@ -271,7 +385,8 @@ void UnmeinRangeTest::roadConvertsOnlyTheRange() {
   fm.ConvertRange(Upper, {});
   QCOMPARE(fx.Text(), QByteArray("line1\r\nLINE2\r\nLINE3\r\nline4\r\n"));
   QVERIFY(fm.Btext->Modified());  // a rewritten document asks before it is thrown away
-  QCOMPARE(fm.UndoList->GetText(), Numbered(1, 4).toStdString());
+  QCOMPARE(fm.UndoList->Count(), 0);  // the history keeps the old text, not a second copy
+  QVERIFY(fm.Btext->CanUndoWhole());
   QCOMPARE(RangeStart, 0);
   QCOMPARE(RangeEnd, 3);
   QCOMPARE(fx.Platform().CursorChanges.mid(2), (QList<bool>{true, false}));

@@ -452,7 +452,7 @@ TEST(TextBufferUndo, TypingAndDeletionRunsMerge) {
     }
     for (const auto& [text, caret] : row.undos) {
       ASSERT_TRUE(buffer.CanUndo()) << row.rule;
-      EXPECT_EQ(buffer.Undo(), caret) << row.rule;
+      EXPECT_EQ(buffer.Undo()->Caret, caret) << row.rule;
       EXPECT_EQ(buffer.Contiguous(), text) << row.rule;
       EXPECT_EQ(buffer.ShownLines(), static_cast<TOffset>(ModelStarts(text).size())) << row.rule;
     }
@@ -462,6 +462,84 @@ TEST(TextBufferUndo, TypingAndDeletionRunsMerge) {
   buffer.Edit(0, 0, "x", true);
   buffer.SetBytes("cd");
   EXPECT_FALSE(buffer.CanUndo());
+}
+
+// Random typing, deletions and whole replacements: undo walks back through every state, redo
+// forward again, and a change after undoing forgets what was undone.
+TEST(TextBufferUndo, OneHistoryForTypingAndWholeReplacements) {
+  std::mt19937 random(18);
+  for (int round = 0; round < 40; ++round) {
+    TTextBuffer buffer = BufferOf("start\r\n");
+    std::vector<std::string> states{std::string(buffer.Contiguous())};
+    std::vector<bool> whole;
+    for (int step = 0; step < 12; ++step) {
+      const TOffset length = buffer.Length();
+      switch (random() % 3) {
+        case 0: {  // a whole replacement, as a command's result
+          std::string text = "line " + std::to_string(random() % 1000) + "\r\n\x88\x9F\r\n";
+          ASSERT_TRUE(buffer.ReplaceAll(text, std::string("note ") + std::to_string(step)));
+          whole.push_back(true);
+          break;
+        }
+        case 1:  // typing somewhere, not merged
+          {
+          const TOffset at = buffer.CharStart(random() % (length + 1));
+          buffer.Edit(at, at, "ab", false);
+        }
+          whole.push_back(false);
+          break;
+        default: {  // a deletion
+          const TOffset from = buffer.CharStart(random() % (length + 1));
+          buffer.Edit(from, buffer.NextChar(from), "", false);
+          if (buffer.Contiguous() == states.back()) continue;  // nothing was deleted
+          whole.push_back(false);
+        }
+      }
+      states.emplace_back(buffer.Contiguous());
+    }
+    for (std::size_t i = states.size() - 1; i > 0; --i) {
+      const auto done = buffer.Undo();
+      ASSERT_TRUE(done.has_value());
+      EXPECT_EQ(done->Whole, whole[i - 1]);
+      if (done->Whole) EXPECT_TRUE(std::any_cast<std::string>(&done->Note) != nullptr);
+      ASSERT_EQ(buffer.Contiguous(), states[i - 1]) << round << " undo " << i;
+      EXPECT_EQ(buffer.ShownLines(), static_cast<TOffset>(ModelStarts(states[i - 1]).size()));
+    }
+    EXPECT_FALSE(buffer.Undo().has_value());
+    for (std::size_t i = 1; i < states.size(); ++i) {
+      ASSERT_TRUE(buffer.Redo().has_value());
+      ASSERT_EQ(buffer.Contiguous(), states[i]) << round << " redo " << i;
+    }
+    EXPECT_FALSE(buffer.CanRedo());
+    buffer.Undo();
+    buffer.Edit(0, 0, "x", false);
+    EXPECT_FALSE(buffer.CanRedo());
+  }
+}
+
+// The history never holds more than its budget: the oldest steps go, and a step bigger than
+// the budget is not kept at all.
+TEST(TextBufferUndo, HistoryKeepsToItsBudget) {
+  const std::string big(100000, 'a');
+  TTextBuffer buffer = BufferOf(big);
+  buffer.SetHistoryBudget(350000);
+  for (char c : std::string("bcdefg")) {
+    EXPECT_TRUE(buffer.ReplaceAll(std::string(100000, c), c));
+    EXPECT_LE(buffer.HistoryBytes(), 350000u);
+  }
+  int undone = 0;
+  while (buffer.Undo()) ++undone;
+  EXPECT_EQ(undone, 3);  // three old texts of 100,000 bytes fit
+  EXPECT_EQ(buffer.Contiguous(), std::string(100000, 'd'));
+  EXPECT_LE(buffer.HistoryBytes(), 350000u);
+  while (buffer.Redo()) {}
+  EXPECT_EQ(buffer.Contiguous(), std::string(100000, 'g'));
+
+  buffer.SetHistoryBudget(50000);
+  EXPECT_FALSE(buffer.ReplaceAll("small\r\n", 'h'));  // the old text alone is over
+  EXPECT_FALSE(buffer.CanUndo());
+  EXPECT_EQ(buffer.Contiguous(), "small\r\n");
+  EXPECT_LE(buffer.HistoryBytes(), 50000u);
 }
 
 }  // namespace
