@@ -196,6 +196,9 @@ class TFmmein : public QMainWindow {
 
   // ---- view (view/UnmeinView.cpp) ----
   void BtextChange(QObject* Sender);
+  // The title: the document's file name, "*" while it has unsaved changes, and the program.
+  void UpdateTitle();
+  QString savedName_;  // the file the document was last saved as, since it was loaded
   void wardwClick(QObject* Sender);      // 右端で折り返す
   void SetWrap(bool On);
   void BtfontupClick(QObject* Sender);   // 拡大 / 縮小, one step

@@ -32,6 +32,9 @@ namespace {
 QList<TFileFilter> OpenFilters() {
   return {{QStringLiteral("ﾃｷｽﾄ (*.txt)"), QStringLiteral("*.txt")},
           {QStringLiteral("GetRight(*.grx)"), QStringLiteral("*.grx")},
+          // Saved pages and shortcuts are found without changing the type.
+          {QStringLiteral("HTML (*.htm *.html *.shtml)"), QStringLiteral("*.htm *.html *.shtml")},
+          {QStringLiteral("ｲﾝﾀｰﾈｯﾄｼｮｰﾄｶｯﾄ (*.url)"), QStringLiteral("*.url *.URL *.Url")},
           {QStringLiteral("全てのﾌｧｲﾙ (*.*)"), QStringLiteral("*.*")}};
 }
 

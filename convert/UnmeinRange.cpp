@@ -235,6 +235,7 @@ void TFmmein::AfterHistoryStep(const TTextBuffer::TStepDone& Step, bool Undone) 
     }
   }
   UpdateUndoCommands();
+  UpdateTitle();
 }
 
 void TFmmein::UpdateUndoCommands() {

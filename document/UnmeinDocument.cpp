@@ -103,6 +103,9 @@ void TFmmein::FsaveClick(QObject*) {
   ShowEncoding();
   Appended = false;
   Btext->SetModified(false);
+  savedName_ = Filesv.FileName;
+  UpdateTitle();
+  Bar->showMessage(QStringLiteral("保存しました: ") + Filesv.FileName, 10000);
 }
 
 void TFmmein::FcloseClick(QObject*) {
@@ -131,6 +134,8 @@ void TFmmein::FcloseClick(QObject*) {
   SetBoundColor(ed1, false);
   SetBoundColor(ed2, false);
   Btext->SetColor(palette().color(QPalette::Button));
+  savedName_.clear();
+  UpdateTitle();
   if (FmMark != nullptr) FmMark->MK1->SetItemIndex(0);
   Mark->setEnabled(false);
   JumpMark1->setEnabled(false);

@@ -204,6 +204,7 @@ void TFmmein::MergeFileList(const QStringList& Files) {
 
 void TFmmein::AfterLoad(const QString& FileName, int Kind) {
   HasDocument = true;
+  if (Kind == 1) savedName_.clear();
   Filesv.FileName = ChangeFileExt(FileName, ".txt");
   ResetRange();
   ShowDocumentName(FileName);
@@ -222,6 +223,7 @@ void TFmmein::AfterLoad(const QString& FileName, int Kind) {
       SetDocumentCommands(true);
     }
   }
+  UpdateTitle();
 }
 
 void TFmmein::ShowDocumentName(const QString& FileName) {

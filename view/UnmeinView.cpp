@@ -1,5 +1,6 @@
 // View commands of the main window: reaction to text changes, word wrap, the display size and
 // face, the caret position display, and the layout kept when the window is resized.
+#include <QFileInfo>
 #include <QAction>
 #include <QEvent>
 #include <QLabel>
@@ -49,6 +50,19 @@ void TFmmein::WireViewCommands() {
 void TFmmein::BtextChange(QObject*) {
   ApplyLineCountRule();
   UpdateUndoCommands();
+  UpdateTitle();
+}
+
+void TFmmein::UpdateTitle() {
+  const QString program = QStringLiteral("テキスト文書　合成・変換ソフト ＜Ｋｏｒｖａｎｅ＞");
+  if (!HasDocument) {
+    setWindowTitle(program);
+    return;
+  }
+  const QString shown = savedName_.isEmpty() ? Bar->PanelText(0).trimmed() : savedName_;
+  const bool unsaved = Btext->Modified() || Appended;
+  setWindowTitle(QFileInfo(shown).fileName() + (unsaved ? QStringLiteral(" *") : QString()) +
+                 QStringLiteral(" - Ｋｏｒｖａｎｅ"));
 }
 
 void TFmmein::wardwClick(QObject*) { SetWrap(!WrapOn); }

@@ -31,7 +31,11 @@ void QtPlatformTest::fileTypesShowTheirCaptionsAndFilter_data() {
   QTest::addColumn<QStringList>("patterns");
   QTest::newRow("open: text") << false << 1 << QStringList{"*.txt"};
   QTest::newRow("open: GetRight") << false << 2 << QStringList{"*.grx"};
-  QTest::newRow("open: all files, also those without an extension") << false << 3
+  QTest::newRow("open: saved pages") << false << 3
+                                      << QStringList{"*.htm", "*.html", "*.shtml"};
+  QTest::newRow("open: shortcuts, in any case") << false << 4
+                                                << QStringList{"*.url", "*.URL", "*.Url"};
+  QTest::newRow("open: all files, also those without an extension") << false << 5
                                                                      << QStringList{"*"};
   QTest::newRow("save: URL list") << true << 2 << QStringList{"*.lst"};
   QTest::newRow("save: HTML") << true << 6 << QStringList{"*.html"};

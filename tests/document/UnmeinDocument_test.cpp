@@ -33,6 +33,7 @@ class UnmeinDocumentTest : public QObject {
  private slots:
   void startUpOpensTheCommandLineFile();
   void severalStartUpFilesAreMergedAsADrop();
+  void titleNamesTheDocumentAndItsUnsavedChanges();
   void startUpFailures_data();
   void startUpFailures();
   void startUpNamesAreMadeAbsolute();
@@ -87,6 +88,28 @@ void UnmeinDocumentTest::severalStartUpFilesAreMergedAsADrop() {
   QCOMPARE(fx.Text(), QByteArray("a\r\n\r\nb\r\n\r\n"));
   QCOMPARE(fm.Bar->PanelText(0), dir.filePath(QStringLiteral("b.txt")));
   QVERIFY(fx.Platform().Messages.isEmpty());
+}
+
+void UnmeinDocumentTest::titleNamesTheDocumentAndItsUnsavedChanges() {
+  TWindowFixture fx;
+  TFmmein& fm = fx.Form();
+  const QString program = QStringLiteral("テキスト文書　合成・変換ソフト ＜Ｋｏｒｖａｎｅ＞");
+  QCOMPARE(fm.windowTitle(), program);
+  fx.Open(fx.Write(QStringLiteral("sample.html"), "<p>a</p>\r\n"));
+  QCOMPARE(fm.windowTitle(), QStringLiteral("sample.html - Ｋｏｒｖａｎｅ"));
+  fm.Btext->SetSelStart(0);
+  QTest::keyClicks(fm.Btext, QStringLiteral("x"));
+  QCOMPARE(fm.windowTitle(), QStringLiteral("sample.html * - Ｋｏｒｖａｎｅ"));
+  const QString saved = fx.FilePath(QStringLiteral("sample.txt"));
+  fx.ChooseFile(saved);
+  fx.Trigger("S1");
+  QCOMPARE(fm.windowTitle(), QStringLiteral("sample.txt - Ｋｏｒｖａｎｅ"));
+  QCOMPARE(fm.Bar->currentMessage(), QStringLiteral("保存しました: ") + saved);
+  fx.Trigger("tbTagCut");  // a command is an unsaved change too
+  QCOMPARE(fm.windowTitle(), QStringLiteral("sample.txt * - Ｋｏｒｖａｎｅ"));
+  fx.Platform().Answers.push_back(TAnswer::Yes);
+  fx.Trigger("Close1");
+  QCOMPARE(fm.windowTitle(), program);
 }
 
 void UnmeinDocumentTest::startUpFailures_data() {

@@ -105,8 +105,12 @@ void UnmeinLoadTest::openSetsTheDocumentAndTheOpenState() {
   const auto& dialog = fx.Platform().Dialogs.first().Request;
   QCOMPARE(dialog.Title, QStringLiteral("ファイルを開く"));
   QCOMPARE(dialog.DefaultExt, QStringLiteral("txt"));
-  QCOMPARE(dialog.Filters.size(), 3);
-  QCOMPARE(dialog.Filters[2].Caption, QStringLiteral("全てのﾌｧｲﾙ (*.*)"));
+  QStringList captions;
+  for (const TFileFilter& filter : dialog.Filters) captions << filter.Caption;
+  QCOMPARE(captions, (QStringList{QStringLiteral("ﾃｷｽﾄ (*.txt)"), QStringLiteral("GetRight(*.grx)"),
+                                  QStringLiteral("HTML (*.htm *.html *.shtml)"),
+                                  QStringLiteral("ｲﾝﾀｰﾈｯﾄｼｮｰﾄｶｯﾄ (*.url)"),
+                                  QStringLiteral("全てのﾌｧｲﾙ (*.*)")}));
 }
 
 void UnmeinLoadTest::openThenAppendAddsOneEmptyLine() {
