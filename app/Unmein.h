@@ -136,6 +136,16 @@ class TFmmein : public QMainWindow {
   // ---- conversion range and undo (convert/UnmeinRange.cpp) ----
   void ResetRange();
   void stposClick(QObject* Sender);      // 開始位置 / 終了位置
+  // Sets the start (or end) bound to line (0-based) as the caret commands do, with their
+  // messages; caret is where a range deletion leaves the caret.
+  void SetBound(bool Start, std::int32_t Line, std::int64_t Caret);
+  // A line number typed into ed1 or ed2: digits start the typing, Enter sets that bound,
+  // Escape or leaving the field gives its text back.
+  bool TypedBoundEvent(QLineEdit* Field, QEvent* Event);
+  void ApplyTypedBound(QLineEdit* Field);
+  void EndTypedBound(QLineEdit* Field);
+  // The lines of a user-set range, tinted in the editor.
+  void ShowRangeInEditor();
   void Button1Click(QObject* Sender);    // 範囲解除
   void TakeUndoCopy();
   void CopyLinesBeforeRange(TLightStrings& List);

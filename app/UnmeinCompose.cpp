@@ -305,6 +305,11 @@ void TFmmein::ComposeClientArea() {
   Edit2->setPalette(caretColours);
   client->resize(kClientWidth, row + kRowHeight + kBottomMargin);
   client->installEventFilter(this);
+  // A line number typed into a bound field sets that bound.
+  for (QLineEdit* bound : {ed1, ed2}) {
+    bound->installEventFilter(this);
+    bound->setToolTip(QStringLiteral("行番号を入力して Enter で設定"));
+  }
 
   // The fourth panel, beside the three of old, shows the document's encoding.
   Bar = new TStatusBar({300, 160, 50, 90}, this);

@@ -2,6 +2,7 @@
 // undo, and the common road that every range command takes.
 #include <QAction>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -55,6 +56,7 @@ void TFmmein::ResetRange() {
   SetBoundColor(ed1, false);
   SetBoundColor(ed2, false);
   SetRangeCommands(false);
+  ShowRangeInEditor();
 }
 
 void TFmmein::SetBoundColor(QLineEdit* Field, bool SetByUser) {
@@ -75,30 +77,101 @@ void TFmmein::ShowRangeMessage(const QString& Text, TMessageKind Kind) {
 
 void TFmmein::stposClick(QObject* Sender) {
   const std::int64_t caret = Btext->SelStart();
-  const std::int32_t line = Btext->LineFromChar(caret);
-  if (Sender == stpos || Sender == Btstops) {
-    RangeCaretPos = caret;
-    RangeStart = line;
-    if (line > RangeEnd) {
+  SetBound(Sender == stpos || Sender == Btstops, Btext->LineFromChar(caret), caret);
+}
+
+void TFmmein::SetBound(bool Start, std::int32_t Line, std::int64_t Caret) {
+  if (Start) {
+    RangeCaretPos = Caret;
+    RangeStart = Line;
+    if (Line > RangeEnd) {
       RangeStart = 0;
       ShowRangeMessage(QStringLiteral("Ｅｒｒｏｒ : 開始位置が終了位置より後ろになります。"),
                        TMessageKind::Warning);
       return;
     }
-    ed1->setText(StartText(line));
+    ed1->setText(StartText(Line));
     SetBoundColor(ed1, true);
   } else {
-    RangeEnd = line;
-    if (line < RangeStart) {
+    RangeEnd = Line;
+    if (Line < RangeStart) {
       RangeEnd = Btext->LineCount() - 1;
       ShowRangeMessage(QStringLiteral("Ｅｒｒｏｒ : 終了位置が開始位置より前になります。"),
                        TMessageKind::Warning);
       return;
     }
-    ed2->setText(EndText(line));
+    ed2->setText(EndText(Line));
     SetBoundColor(ed2, true);
   }
   if (BoundSetByUser()) SetRangeCommands(true);
+  ShowRangeInEditor();
+}
+
+bool TFmmein::TypedBoundEvent(QLineEdit* Field, QEvent* Event) {
+  if (Event->type() == QEvent::FocusOut) {
+    EndTypedBound(Field);
+    return false;
+  }
+  if (Event->type() != QEvent::KeyPress || !HasDocument) return false;
+  const auto* key = static_cast<QKeyEvent*>(Event);
+  const bool typing = !Field->isReadOnly();
+  if (key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9 &&
+      !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    if (!typing) {
+      Field->setReadOnly(false);
+      Field->clear();
+    }
+    return false;  // the field takes the digit
+  }
+  if (!typing) return false;
+  switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      Run([&] { ApplyTypedBound(Field); });
+      return true;
+    case Qt::Key_Escape:
+      EndTypedBound(Field);
+      return true;
+    case Qt::Key_Backspace: case Qt::Key_Delete: case Qt::Key_Left: case Qt::Key_Right:
+    case Qt::Key_Home: case Qt::Key_End:
+      return false;
+    default:
+      return !key->text().isEmpty();  // nothing but digits is typed
+  }
+}
+
+void TFmmein::ApplyTypedBound(QLineEdit* Field) {
+  bool number = false;
+  const qlonglong typed = Field->text().toLongLong(&number);
+  const std::int32_t count = Btext->LineCount();
+  EndTypedBound(Field);
+  if (!number || typed < 1 || typed > std::max(count, 1)) {
+    ShowRangeMessage(QStringLiteral("Ｅｒｒｏｒ : 行番号は 1 から %1 までの数で指定してください。")
+                         .arg(std::max(count, 1)),
+                     TMessageKind::Warning);
+    return;
+  }
+  const auto line = static_cast<std::int32_t>(typed - 1);
+  SetBound(Field == ed1, line, Btext->LineIndex(line));
+}
+
+// The field shows its bound again, read-only, as before the typing began.
+void TFmmein::EndTypedBound(QLineEdit* Field) {
+  if (Field->isReadOnly()) return;
+  Field->setReadOnly(true);
+  if (!HasDocument) {
+    Field->clear();
+    return;
+  }
+  Field->setText(Field == ed1 ? StartText(RangeStart) : EndText(RangeEnd));
+}
+
+void TFmmein::ShowRangeInEditor() {
+  if (BoundSetByUser()) {
+    Btext->SetRangeTint(RangeStart, RangeEnd);
+  } else {
+    Btext->SetRangeTint(-1, -1);
+  }
 }
 
 void TFmmein::Button1Click(QObject*) {
@@ -122,6 +195,7 @@ void TFmmein::ApplyLineCountRule() {
     SetBoundColor(ed1, false);
     ed1->setText(StartText(RangeStart));
   }
+  ShowRangeInEditor();
 }
 
 // The copy a command reads its lines from; the editor's history keeps the old text itself.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "convert/HTMLfunc.h"
+#include "document/TextSearch.h"
 #include "convert/Strfunc.h"
 #include "document/ShiftJis.h"
 
@@ -216,6 +217,43 @@ void RunKind(const TLightStrings& document, std::int32_t lineCount, ConversionRo
              int kind, const TFields& f, const TOptions& o, TLightStrings& out) {
   const ConversionRoad::LineRule rule = KindRule(kind, f, o);
   ConversionRoad::Run(document, lineCount, range, rule, out);
+}
+
+namespace {
+
+// The fields a kind searches for; the others are its replacement or unused.
+std::vector<std::string> SearchedFields(int kind, const TFields& f) {
+  std::vector<std::string> marks;
+  const auto add = [&](const std::string& s) {
+    if (!s.empty()) marks.push_back(s);
+  };
+  switch (kind) {
+    case 11: add(f.S1); add(f.S2); break;
+    case 12: case 13: case 22: case 23: add(f.S1); break;
+    case 14: case 24: case 50: add(f.S1); add(f.S2); break;
+    default: add(f.S1); add(f.S2); add(f.S3); break;  // 21, 150, 160
+  }
+  return marks;
+}
+
+}  // namespace
+
+TPreviewer::TPreviewer(int kind, const TFields& f, const TOptions& o)
+    : rule_(KindRule(kind, f, o)),
+      marks_(SearchedFields(kind, f)),
+      matchCase_(kind == 50 || o.MatchCase) {}
+
+void TPreviewer::Add(std::string_view line) {
+  ++result_.Seen;
+  for (const std::string& mark : marks_) result_.Places += TextSearch::Count(line, mark, matchCase_);
+  out_.Clear();
+  rule_(line, out_);
+  if (out_.Count() == 0) {
+    ++result_.Lines;
+    ++result_.Dropped;
+  } else if (out_.Count() != 1 || out_.View(0) != line) {
+    ++result_.Lines;
+  }
 }
 
 }  // namespace ReplaceRules

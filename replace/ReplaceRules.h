@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/ConversionRoad.h"
 #include "document/LightStr.h"
@@ -79,5 +80,31 @@ struct TOptions {
 // Throws std::invalid_argument for a kind that IsKind rejects; out is then left as it was.
 void RunKind(const TLightStrings& document, std::int32_t lineCount, ConversionRoad::TRange range,
              int kind, const TFields& f, const TOptions& o, TLightStrings& out);
+
+// What a kind would do to the lines of a range, told before it runs: how many lines it changes
+// (or, for 150 and 160 and with DropEmptyLines, drops) and how many places its strings are
+// found at. The lines are judged by the kind's own rule, so the count is the run's.
+struct TPreview {
+  std::int64_t Lines = 0;     // lines changed or dropped
+  std::int64_t Dropped = 0;   // of them, lines that go
+  std::int64_t Places = 0;    // places the strings are found at
+  std::int64_t Seen = 0;      // lines judged
+};
+class TPreviewer {
+ public:
+  TPreviewer(int kind, const TFields& f, const TOptions& o);
+  // Judges one more line of the range.
+  void Add(std::string_view line);
+  [[nodiscard]] const TPreview& Result() const noexcept { return result_; }
+  // The strings the kind looks for (not its replacement), in order: what the editor marks.
+  [[nodiscard]] const std::vector<std::string>& Marks() const noexcept { return marks_; }
+
+ private:
+  ConversionRoad::LineRule rule_;
+  std::vector<std::string> marks_;
+  bool matchCase_;
+  TLightStrings out_;
+  TPreview result_;
+};
 
 }  // namespace ReplaceRules

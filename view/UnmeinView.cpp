@@ -133,5 +133,8 @@ void TFmmein::FormResize() {
 
 bool TFmmein::eventFilter(QObject* watched, QEvent* event) {
   if (watched == centralWidget() && event->type() == QEvent::Resize && BottomGap > 0) FormResize();
+  if ((watched == ed1 || watched == ed2) && TypedBoundEvent(static_cast<QLineEdit*>(watched), event)) {
+    return true;
+  }
   return QMainWindow::eventFilter(watched, event);
 }

@@ -13,6 +13,7 @@
 #include "document/Cp932Codec.h"
 #include "document/FileIO.h"
 #include "document/ShiftJis.h"
+#include "document/TextSearch.h"
 
 // EditorAccess.cpp
 void InstallEditorAccessibility();
@@ -242,6 +243,38 @@ void TEditorControl::Cut() {
   if (caret_ == anchor_) return;
   Copy();
   ReplaceSelection({}, false);
+}
+
+void TEditorControl::SetSearchMarks(std::vector<std::string> marks, bool matchCase) {
+  std::erase_if(marks, [](const std::string& mark) { return mark.empty(); });
+  if (marks == searchMarks_ && matchCase == searchMatchCase_) return;
+  searchMarks_ = std::move(marks);
+  searchMatchCase_ = matchCase;
+  viewport()->update();
+}
+
+void TEditorControl::SetRangeTint(std::int64_t first, std::int64_t last) {
+  if (first < 0) first = last = -1;
+  if (first == tintFirst_ && last == tintLast_) return;
+  tintFirst_ = first;
+  tintLast_ = last;
+  viewport()->update();
+}
+
+TEditorControl::TOffset TEditorControl::FindNext(std::string_view mark, bool matchCase,
+                                                 TOffset from) {
+  const std::size_t at = TextSearch::Next(buffer_.Contiguous(),
+                                          static_cast<std::size_t>(buffer_.CharStart(from)),
+                                          mark, matchCase);
+  return at == TextSearch::npos ? -1 : static_cast<TOffset>(at);
+}
+
+TEditorControl::TOffset TEditorControl::FindPrevious(std::string_view mark, bool matchCase,
+                                                     TOffset before) {
+  const std::size_t at = TextSearch::Previous(buffer_.Contiguous(),
+                                              static_cast<std::size_t>(std::max<TOffset>(before, 0)),
+                                              mark, matchCase);
+  return at == TextSearch::npos ? -1 : static_cast<TOffset>(at);
 }
 
 bool TEditorControl::ReplaceAll(std::string&& bytes, std::any note) {

@@ -124,6 +124,21 @@ class TEditorControl : public QAbstractScrollArea {
   // The characters of the text that format cannot hold.
   [[nodiscard]] Encodings::TUnwritable Unwritable(Encodings::TFormat format);
 
+  // Marks every place the strings are found in the lines shown, as the commands find them
+  // (TextSearch: on character boundaries, a–z folded unless matchCase); no strings, no marks.
+  void SetSearchMarks(std::vector<std::string> marks, bool matchCase);
+  // Tints the lines first..last (0-based; a user-set range); first < 0 tints none.
+  void SetRangeTint(std::int64_t first, std::int64_t last);
+  [[nodiscard]] std::pair<std::int64_t, std::int64_t> RangeTint() const { return {tintFirst_, tintLast_}; }
+  // The next match of mark at or after from, or the last one that starts before it; −1 when
+  // there is none.
+  [[nodiscard]] TOffset FindNext(std::string_view mark, bool matchCase, TOffset from);
+  [[nodiscard]] TOffset FindPrevious(std::string_view mark, bool matchCase, TOffset before);
+  // The whole text in one piece, for work in slices between events: valid while Revision()
+  // stays the same.
+  [[nodiscard]] std::string_view ContiguousText() { return buffer_.Contiguous(); }
+  [[nodiscard]] std::uint64_t Revision() const noexcept { return revision_; }
+
   // The document's table of characters CP932 lacks (TForeignChars): they are drawn, copied out,
   // typed and pasted as themselves. Without one such characters are refused as they are typed.
   void SetForeignChars(TForeignChars* foreign);
@@ -290,6 +305,14 @@ class TEditorControl : public QAbstractScrollArea {
   qint64 lastClickTime_ = 0;
   QPoint lastClickPoint_;
   std::pair<TOffset, TOffset> selectUnit_{0, 0};  // word or line of a double/triple click drag
+
+  std::vector<std::string> searchMarks_;
+  bool searchMatchCase_ = false;
+  std::int64_t tintFirst_ = -1;
+  std::int64_t tintLast_ = -1;
+  // The places marked in bytes starting at from (a character boundary), in painting order.
+  [[nodiscard]] std::vector<std::pair<TOffset, TOffset>> MarkedPlaces(std::string_view bytes,
+                                                                      TOffset from) const;
 
   // The input method's text being composed: shown at the caret, never in the document.
   QString preedit_;

@@ -14,6 +14,7 @@
 #include "document/Cp932Codec.h"
 #include "document/editor/EditorControl.h"
 #include "document/ShiftJis.h"
+#include "document/TextSearch.h"
 
 namespace {
 
@@ -333,6 +334,19 @@ void TEditorControl::paintEvent(QPaintEvent* event) {
 
 // Draws one row's cells from firstCell to lastCell (counted from the row's start): selection,
 // text in runs, boxed bytes, and on the screen the caret and the input method's text.
+std::vector<std::pair<TEditorControl::TOffset, TEditorControl::TOffset>>
+TEditorControl::MarkedPlaces(std::string_view bytes, TOffset from) const {
+  std::vector<std::pair<TOffset, TOffset>> places;
+  for (const std::string& mark : searchMarks_) {
+    for (std::size_t at = TextSearch::Next(bytes, 0, mark, searchMatchCase_);
+         at != TextSearch::npos; at = TextSearch::Next(bytes, at + mark.size(), mark, searchMatchCase_)) {
+      places.emplace_back(from + static_cast<TOffset>(at),
+                          from + static_cast<TOffset>(at + mark.size()));
+    }
+  }
+  return places;
+}
+
 void TEditorControl::PaintRow(QPainter& painter, const TRowSpan& row, int y, TOffset firstCell,
                               TOffset lastCell, const TCellStyle& style) const {
   const qreal cellWidth = style.CellWidth;
@@ -359,6 +373,23 @@ void TEditorControl::PaintRow(QPainter& painter, const TRowSpan& row, int y, TOf
   const QPalette& colours = palette();
   const QColor ink = style.Screen ? colours.text().color() : QColor(Qt::black);
 
+  if (style.Screen && tintFirst_ >= 0 && row.Line >= tintFirst_ && row.Line <= tintLast_) {
+    painter.fillRect(QRectF(0, y, viewport()->width(), rowHeight), QColor(226, 240, 255));
+  }
+  // Only the cells in view are copied out: a 50 MB line costs what its visible part costs.
+  const TOffset stop = std::min(row.To, buffer_.OffsetAtColumn(row.Line, lastColumn) + 2);
+  const std::string bytes = buffer_.Bytes(from, stop);
+  if (style.Screen && !searchMarks_.empty()) {
+    std::size_t longest = 0;
+    for (const std::string& mark : searchMarks_) longest = std::max(longest, mark.size());
+    const std::string around = buffer_.Bytes(from, std::min(row.To, stop + static_cast<TOffset>(longest)));
+    for (const auto& [a, b] : MarkedPlaces(around, from)) {
+      const qreal left = xOf(buffer_.ColumnOf(a));
+      const qreal right = xOf(buffer_.ColumnOf(std::min(b, row.To)));
+      painter.fillRect(QRectF(left, y, right - left, rowHeight), QColor(255, 226, 110));
+    }
+  }
+
   if (selFrom < selTo && selFrom <= row.To && selTo > row.From) {
     const TOffset a = std::max(selFrom, row.From), b = std::min(selTo, row.To);
     qreal left = xOf(buffer_.ColumnOf(a)), right = xOf(buffer_.ColumnOf(b));
@@ -366,9 +397,6 @@ void TEditorControl::PaintRow(QPainter& painter, const TRowSpan& row, int y, TOf
     painter.fillRect(QRectF(left, y, right - left, rowHeight), colours.highlight());
   }
 
-  // Only the cells in view are copied out: a 50 MB line costs what its visible part costs.
-  const TOffset stop = std::min(row.To, buffer_.OffsetAtColumn(row.Line, lastColumn) + 2);
-  const std::string bytes = buffer_.Bytes(from, stop);
   QString run;
   qreal runX = 0;
   bool runSelected = false;

@@ -52,6 +52,7 @@ class UnmeinRangeTest : public QObject {
   void roadFailureKeepsTextAndRestoresWindow();
   void resetButton();
   void oneHistoryThroughTypingAndCommands();
+  void typedLineNumbersSetTheBounds();
   void historyKeepsToItsBudget();
   void typingAfterClickingARangeFieldChangesNothing_data();
   void typingAfterClickingARangeFieldChangesNothing();
@@ -313,6 +314,57 @@ void UnmeinRangeTest::historyKeepsToItsBudget() {
   QVERIFY(!fx.Action("A1")->isEnabled());
   QCOMPARE(fm.Bar->currentMessage(),
            QStringLiteral("文書が大きすぎるため、この変換は元に戻せません（履歴の上限）"));
+}
+
+// A line number typed into a bound field and Enter set that bound by the caret commands' rules
+// and messages; the range's lines are tinted in the editor; letters change nothing; Escape
+// gives the text back.
+void UnmeinRangeTest::typedLineNumbersSetTheBounds() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("ten.txt"), Numbered(1, 10)));
+  TFmmein& fm = fx.Form();
+  fm.show();
+  QVERIFY(QTest::qWaitForWindowActive(&fm));
+  struct Row {
+    const char* field;
+    const char* typed;
+    int start, end;      // the range afterwards, 0-based
+    const char* message; // the message shown, if any
+  };
+  const Row rows[] = {
+      {"ed1", "3", 2, 9, nullptr},
+      {"ed2", "x7", 2, 6, nullptr},  // the letter is not typed
+      {"ed1", "8", 0, 6, "Ｅｒｒｏｒ : 開始位置が終了位置より後ろになります。"},
+      {"ed1", "2", 1, 6, nullptr},
+      {"ed2", "1", 1, 9, "Ｅｒｒｏｒ : 終了位置が開始位置より前になります。"},
+      {"ed2", "11", 1, 9, "Ｅｒｒｏｒ : 行番号は 1 から 10 までの数で指定してください。"},
+      {"ed2", "0", 1, 9, "Ｅｒｒｏｒ : 行番号は 1 から 10 までの数で指定してください。"},
+      {"ed2", "5", 1, 4, nullptr},
+  };
+  for (const Row& row : rows) {
+    fx.Platform().Messages.clear();
+    auto* field = fm.findChild<QLineEdit*>(QString::fromLatin1(row.field));
+    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::keyClicks(field, QString::fromLatin1(row.typed));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(RangeStart, row.start);
+    QCOMPARE(RangeEnd, row.end);
+    QCOMPARE(fx.Platform().MessageTexts(),
+             row.message ? QStringList{QString::fromUtf8(row.message)} : QStringList{});
+    QVERIFY(field->isReadOnly());
+  }
+  QCOMPARE(fm.ed1->text(), QStringLiteral("開始位置 : 2"));
+  QCOMPARE(fm.ed2->text(), QStringLiteral("終了位置 : 5"));
+  QCOMPARE(fm.Btext->RangeTint(), (std::pair<std::int64_t, std::int64_t>{1, 4}));
+  QVERIFY(fx.Action("N42")->isEnabled());
+
+  QTest::mouseClick(fm.ed2, Qt::LeftButton);
+  QTest::keyClicks(fm.ed2, QStringLiteral("9"));
+  QTest::keyClick(fm.ed2, Qt::Key_Escape);
+  QCOMPARE(fm.ed2->text(), QStringLiteral("終了位置 : 5"));
+  QCOMPARE(RangeEnd, 4);
+  fx.Trigger("Btcut");  // the range goes, and its tint
+  QCOMPARE(fm.Btext->RangeTint(), (std::pair<std::int64_t, std::int64_t>{-1, -1}));
 }
 
 void UnmeinRangeTest::saveRangeWritesOnlyItsLines() {
