@@ -31,6 +31,8 @@ class QToolBar;
 class TEditorControl;
 class TStatusBar;
 class TDropDst;
+class TFindBar;
+class TSliceWork;
 
 // The save dialogs' 文字コード choices, in their order.
 [[nodiscard]] QStringList SaveFormatNames();
@@ -239,6 +241,24 @@ class TFmmein : public QMainWindow {
   void MarkClick(QObject* Sender);       // JumpMark登録
   void JumpMark1Click(QObject* Sender);  // JumpMark処理 / Mark
 
+  // ---- find (view/UnmeinFind.cpp) ----
+  QAction *Find1 = nullptr, *FindNext1 = nullptr, *FindPrev1 = nullptr;
+  TFindBar* FindBar = nullptr;
+  TSliceWork* FindWork = nullptr;
+  std::int64_t FindTotal = 0;  // matches counted so far
+  void Find1Click(QObject* Sender);      // 検索 (Ctrl+F)
+  void FindNext1Click(QObject* Sender);  // 次を検索 (F3), 前を検索 (Shift+F3)
+  // Selects the next (or previous) match in the document or the range, going round at its end.
+  void FindMove(bool Backwards);
+  void CloseFindBar();
+  // Counts the matches again and marks them in the editor (after a keystroke, a change of the
+  // text or of the range).
+  void CountMatches();
+  // The text looked for as the document's bytes; empty when there is none.
+  [[nodiscard]] std::string FindBytes() const;
+  // The bytes the find and the preview look at: the range's lines when the user set one.
+  [[nodiscard]] std::pair<std::int64_t, std::int64_t> SearchedBytes() const;
+
   // ---- file drops on the editor (document/UnmeinLoad.cpp: DropDst1FileDrop) ----
   TDropDst* DropDst1 = nullptr;
 
@@ -266,6 +286,7 @@ class TFmmein : public QMainWindow {
   // Jump and marks (view/UnmeinJump.cpp, view/UnmeinMarks.cpp).
   void WireJumpCommands();
   void WireMarkCommands();
+  void WireFindCommands();
   [[nodiscard]] std::int64_t EndOfTextOffset() const;
   // The jump dialog's line as an offset; nothing when no line was chosen. Throws for a
   // document without lines and for a request that is not an integer.

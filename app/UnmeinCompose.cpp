@@ -12,6 +12,7 @@
 #include "app/StatusBar.h"
 #include "app/ToolImages.h"
 #include "app/Unmein.h"
+#include "view/FindBar.h"
 #include "app/Widgets.h"
 #include "document/editor/EditorControl.h"
 
@@ -168,6 +169,13 @@ void TFmmein::ComposeMainMenu() {
   HTML2 = NewItem(Edit1, "HTML2", QStringLiteral("HTMLタグで改行"));
   Edit1->addSeparator();
   N73 = NewItem(Edit1, "N73", QStringLiteral("全角を半角に変換"));
+  Edit1->addSeparator();
+  Find1 = NewItem(Edit1, "Find1", QStringLiteral("検索(&F)"));
+  FindNext1 = NewItem(Edit1, "FindNext1", QStringLiteral("次を検索"));
+  FindPrev1 = NewItem(Edit1, "FindPrev1", QStringLiteral("前を検索"));
+  Find1->setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
+  FindNext1->setShortcut(QKeySequence(QStringLiteral("F3")));
+  FindPrev1->setShortcut(QKeySequence(QStringLiteral("Shift+F3")));
 
   Show1 = NewMenu(MainMenu1, "Show1", QStringLiteral("表示(&V)"));
   N7 = NewSubmenu(Show1, "N7", QStringLiteral("拡大表示"));
@@ -280,6 +288,8 @@ void TFmmein::ComposeClientArea() {
   setCentralWidget(client);
 
   Btext = new TEditorControl(client);
+  FindBar = new TFindBar(client);
+  FindBar->hide();
   Btext->setObjectName(QStringLiteral("Btext"));
   Btext->setFont(QFont(QStringLiteral("ＭＳ ゴシック"), 10));
   Btext->setGeometry(0, 0, kClientWidth, kEditorHeight);

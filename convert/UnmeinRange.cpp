@@ -14,6 +14,7 @@
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
 #include "document/editor/EditorControl.h"
+#include "view/FindBar.h"
 
 namespace {
 
@@ -167,11 +168,13 @@ void TFmmein::EndTypedBound(QLineEdit* Field) {
 }
 
 void TFmmein::ShowRangeInEditor() {
+  const auto before = Btext->RangeTint();
   if (BoundSetByUser()) {
     Btext->SetRangeTint(RangeStart, RangeEnd);
   } else {
     Btext->SetRangeTint(-1, -1);
   }
+  if (Btext->RangeTint() != before && FindBar != nullptr && !FindBar->isHidden()) CountMatches();
 }
 
 void TFmmein::Button1Click(QObject*) {

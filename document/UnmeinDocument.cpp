@@ -134,6 +134,7 @@ void TFmmein::FcloseClick(QObject*) {
   SetBoundColor(ed1, false);
   SetBoundColor(ed2, false);
   Btext->SetColor(palette().color(QPalette::Button));
+  CloseFindBar();
   savedName_.clear();
   UpdateTitle();
   if (FmMark != nullptr) FmMark->MK1->SetItemIndex(0);
@@ -171,7 +172,8 @@ void TFmmein::SetDocumentCommands(bool On) {
   for (QAction* item :
        {Fappend, Fclose, Fsave, wardw, Btfontup, Btfontdown, BtFont10, Btstops, Btends, BtAnsi,
         Btcut, tbTagCut, tbTagSpCut, tbPageText, PageText1, PageLinks1, N1, N3, Close1, S1, N9, N22, N23, N24, Print1, N26, N27, R1,
-        r2, r3, r4, d1, d2, d3, d4, N50, N73, HTML2, N59, N66, pop1, N67, pop2, pop3, pop4}) {
+        r2, r3, r4, d1, d2, d3, d4, N50, N73, HTML2, N59, N66, pop1, N67, pop2, pop3, pop4,
+        Find1, FindNext1, FindPrev1}) {
     item->setEnabled(On);
   }
   for (QMenu* menu : {N7, N8, Font1, HTML1, N52, N61, Reopen1}) menu->menuAction()->setEnabled(On);

@@ -10,6 +10,7 @@
 
 #include "app/StatusBar.h"
 #include "app/Unmein.h"
+#include "view/FindBar.h"
 #include "document/editor/EditorControl.h"
 
 namespace {
@@ -51,6 +52,7 @@ void TFmmein::BtextChange(QObject*) {
   ApplyLineCountRule();
   UpdateUndoCommands();
   UpdateTitle();
+  if (!FindBar->isHidden()) CountMatches();
 }
 
 void TFmmein::UpdateTitle() {
@@ -118,9 +120,11 @@ void TFmmein::ShowCaretPosition() {
 
 void TFmmein::FormResize() {
   const QWidget* client = centralWidget();
+  const int findHeight = FindBar->isHidden() ? 0 : TFindBar::kHeight;
   Btext->setGeometry(Btext->x(), Btext->y(), client->width(),
-                     client->height() - BottomGap - Btext->y());
-  const int bottom = Btext->y() + Btext->height();
+                     client->height() - BottomGap - Btext->y() - findHeight);
+  FindBar->setGeometry(0, Btext->y() + Btext->height(), client->width(), findHeight);
+  const int bottom = Btext->y() + Btext->height() + findHeight;
   for (QWidget* label : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2)}) {
     label->move(label->x(), bottom + LabelGap);
   }

@@ -260,6 +260,7 @@ void UnmeinComposeTest::standardShortcuts() {
       {"Print1", "Ctrl+P"}, {"Exit1", "Ctrl+Q"},
       // Shown in the editor's pop-up menu; the editor takes the keys before any item.
       {"pop1", "Ctrl+Z"}, {"Redo1", "Ctrl+Y"},
+      {"Find1", "Ctrl+F"}, {"FindNext1", "F3"}, {"FindPrev1", "Shift+F3"},
   };
   for (const auto& s : shortcuts) {
     QCOMPARE(fx.Action(s.item)->shortcut(), QKeySequence(QString::fromLatin1(s.keys)));
