@@ -251,6 +251,8 @@ class TFmmein : public QMainWindow {
   // Selects the next (or previous) match in the document or the range, going round at its end.
   void FindMove(bool Backwards);
   void CloseFindBar();
+  // The find bar's marks in the editor again (after the replace dialog's), or none.
+  void RestoreFindMarks();
   // Counts the matches again and marks them in the editor (after a keystroke, a change of the
   // text or of the range).
   void CountMatches();

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -22,14 +23,16 @@
 #include "app/Unmein.h"
 #include "app/Widgets.h"
 #include "document/Failures.h"
+#include "document/editor/EditorControl.h"
 #include "document/editor/QtText.h"
+#include "view/SliceWork.h"
 
 TFmrep* Fmrep = nullptr;
 
 namespace {
 
 constexpr int kClientWidth = 360;
-constexpr int kClientHeight = 383;
+constexpr int kClientHeight = 405;  // with the preview line above the buttons
 
 std::string NativePath(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
 
@@ -165,12 +168,13 @@ void TFmrep::Compose() {
   BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
                             QStringLiteral("実行"), this);
   BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-  BitBtn1->setGeometry(96, 340, 80, 30);
+  BitBtn1->setGeometry(96, 362, 80, 30);
   BitBtn1->setDefault(true);
   BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
                             QStringLiteral("キャンセル"), this);
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-  BitBtn2->setGeometry(184, 340, 96, 30);
+  BitBtn2->setGeometry(184, 362, 96, 30);
+  Preview = NewLabel(this, "Preview", QString(), QRect(16, 334, 336, 18));
 
   // The execute button has the keyboard first.
   QWidget* const order[] = {BitBtn1, BitBtn2, cb1, cb2, Combo1, e1, e2, e3, CB3};
@@ -189,7 +193,77 @@ void TFmrep::Wire() {
   for (QToolButton* button : {clr1, clr2, clr3}) wire(button, &TFmrep::clr1Click);
   wire(cp4, &TFmrep::cp1Click);
   Combo1->lineEdit()->installEventFilter(this);
+  previewWork_ = new TSliceWork(*main_.Btext, this);
+  for (QComboBox* field : {e1, e2, e3}) {
+    connect(field, &QComboBox::editTextChanged, this, [this] { Guarded(this, [this] { UpdatePreview(); }); });
+  }
+  for (QCheckBox* option : {cb1, CB3, cb2}) {
+    connect(option, &QCheckBox::toggled, this, [this] { Guarded(this, [this] { UpdatePreview(); }); });
+  }
+  connect(main_.Btext, &TEditorControl::Changed, this, [this] {
+    if (isVisible()) Guarded(this, [this] { UpdatePreview(); });
+  });
 }
+
+void TFmrep::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  Guarded(this, [this] { UpdatePreview(); });
+}
+
+void TFmrep::hideEvent(QHideEvent* event) {
+  previewWork_->Stop();
+  previewer_.reset();
+  // The find bar's marks come back, or none.
+  Guarded(this, [this] { main_.RestoreFindMarks(); });
+  QDialog::hideEvent(event);
+}
+
+void TFmrep::UpdatePreview() {
+  previewWork_->Stop();
+  previewer_.reset();
+  Preview->clear();
+  if (!ReplaceRules::IsKind(RepKind) || !main_.HasDocument) return;
+  // Characters the document lacks get codes of a copy of its table: they find nothing.
+  TForeignChars scratch = main_.Foreign;
+  ReplaceRules::TFields fields;
+  try {
+    fields = FieldsWith(&scratch);
+  } catch (const std::exception&) {
+    Preview->setText(QStringLiteral("該当: -"));
+    return;
+  }
+  const ReplaceRules::TOptions options = Options();
+  previewer_ = std::make_unique<ReplaceRules::TPreviewer>(RepKind, fields, options);
+  main_.Btext->SetSearchMarks(previewer_->Marks(), RepKind == 50 || options.MatchCase);
+  Preview->setText(QStringLiteral("該当: 数えています…"));
+  const auto [from, to] = main_.SearchedBytes();
+  const bool deletesLines = RepKind == 150 || RepKind == 160;
+  previewWork_->Start(
+      from, to,
+      [this](std::string_view lines) {
+        while (!lines.empty()) {
+          const std::size_t lf = lines.find('\n');
+          std::string_view line = lines.substr(0, lf);
+          if (lf != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+          previewer_->Add(line);
+          lines.remove_prefix(lf == std::string_view::npos ? lines.size() : lf + 1);
+        }
+      },
+      [this, deletesLines] {
+        const ReplaceRules::TPreview& p = previewer_->Result();
+        const QLocale japanese(QLocale::Japanese);
+        QString text = QStringLiteral("該当: %1 行 / %2 箇所")
+                           .arg(japanese.toString(static_cast<qlonglong>(p.Lines)),
+                                japanese.toString(static_cast<qlonglong>(p.Places)));
+        if (deletesLines || p.Dropped > 0) {
+          text += QStringLiteral("（残り %1 行）")
+                      .arg(japanese.toString(static_cast<qlonglong>(main_.Btext->LineCount() - p.Dropped)));
+        }
+        Preview->setText(text);
+      });
+}
+
+void TFmrep::FinishPreview() { previewWork_->Finish(); }
 
 QComboBox* TFmrep::Field(int Tag) const {
   switch (Tag) {
@@ -258,7 +332,10 @@ QStringList TFmrep::WriteFiles() {
 
 ReplaceRules::TFields TFmrep::Fields() const {
   // Characters CP932 lacks take the document's codes, so that they match what the document holds.
-  TForeignChars* const foreign = &main_.Foreign;
+  return FieldsWith(&main_.Foreign);
+}
+
+ReplaceRules::TFields TFmrep::FieldsWith(TForeignChars* foreign) const {
   return {QtText::EncodeFromEditor(e1->currentText(), foreign),
           QtText::EncodeFromEditor(e2->currentText(), foreign),
           QtText::EncodeFromEditor(e3->currentText(), foreign)};

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "replace/History.h"
@@ -21,6 +22,8 @@ class QLabel;
 class QPushButton;
 class QToolButton;
 class TFmmein;
+class TForeignChars;
+class TSliceWork;
 
 class TFmrep : public QDialog {
   Q_OBJECT
@@ -35,6 +38,8 @@ class TFmrep : public QDialog {
   QToolButton *sb1, *sb2, *sb3, *clr1, *clr2, *clr3, *cp4, *sb5, *sb4;
   QCheckBox *cb1, *CB3, *cb2;
   QPushButton *BitBtn1, *BitBtn2;
+  // What the command will do to the range, counted while the strings are typed.
+  QLabel* Preview;
   QFrame *Bevel1, *Bevel2;
 
   // ---- state ----
@@ -61,9 +66,15 @@ class TFmrep : public QDialog {
   void SaveHistory();
   // The history file of field 1, 2 or 3.
   [[nodiscard]] QString HistoryPath(int Field) const;
+  // Counts again what the command would change and marks its strings in the editor; the
+  // count runs in slices, so typing never waits. FinishPreview completes it at once.
+  void UpdatePreview();
+  void FinishPreview();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void Compose();
@@ -73,10 +84,13 @@ class TFmrep : public QDialog {
   // The fields and options as the engine takes them. Throws EUnmappableText for a character
   // that Shift-JIS cannot hold.
   [[nodiscard]] ReplaceRules::TFields Fields() const;
+  [[nodiscard]] ReplaceRules::TFields FieldsWith(TForeignChars* foreign) const;
   [[nodiscard]] ReplaceRules::TOptions Options() const;
   TFmmein& main_;
   std::array<bool, 3> longFile_{};
   bool filesWritten_ = false;  // a history file of more than six entries, not yet changed
+  TSliceWork* previewWork_ = nullptr;
+  std::unique_ptr<ReplaceRules::TPreviewer> previewer_;
 };
 
 // The replace dialog of the running program (null before it is created and after it is gone).

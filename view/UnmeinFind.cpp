@@ -61,6 +61,14 @@ void TFmmein::CloseFindBar() {
   Btext->setFocus();
 }
 
+void TFmmein::RestoreFindMarks() {
+  if (FindBar->isHidden()) {
+    Btext->SetSearchMarks({}, false);
+  } else {
+    CountMatches();
+  }
+}
+
 std::string TFmmein::FindBytes() const {
   const QString text = FindBar->FindEdit->text();
   if (text.isEmpty()) return {};

@@ -85,7 +85,7 @@ void UnrepTest::createdEmptyWithItsComponents() {
   QCOMPARE(rep.RepKind, 0);
   QCOMPARE(rep.EditIndex, -100);
   QCOMPARE(rep.windowTitle(), QStringLiteral("Fmrep"));
-  QCOMPARE(rep.size(), QSize(360, 383));
+  QCOMPARE(rep.size(), QSize(360, 405));  // with the preview line
   for (QComboBox* combo : {rep.e1, rep.e2, rep.e3, rep.Combo1}) {
     QVERIFY(combo->isEditable());
     QCOMPARE(combo->currentText(), QString());
