@@ -241,6 +241,18 @@ class TFmmein : public QMainWindow {
   void MarkClick(QObject* Sender);       // JumpMark登録
   void JumpMark1Click(QObject* Sender);  // JumpMark処理 / Mark
 
+  // ---- recently used documents (document/UnmeinRecent.cpp) ----
+  QMenu* Recent1 = nullptr;  // 最近使ったファイル
+  static constexpr std::size_t kRecentFiles = 10;
+  // The file that keeps the list, beside the histories.
+  [[nodiscard]] static QString RecentPath();
+  // Puts a document opened or saved at the top of the list (kept in its file).
+  void RememberRecent(const QString& FileName);
+  // Fills the submenu from the list; an item opens its document (the current one is closed
+  // first, asking as Close does).
+  void FillRecentMenu();
+  void OpenRecent(const QString& FileName);
+
   // ---- find (view/UnmeinFind.cpp) ----
   QAction *Find1 = nullptr, *FindNext1 = nullptr, *FindPrev1 = nullptr;
   TFindBar* FindBar = nullptr;

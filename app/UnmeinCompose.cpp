@@ -126,6 +126,7 @@ void TFmmein::ComposeMainMenu() {
   Open1 = NewItem(File1, "Open1", QStringLiteral("開く(&O)"));
   N1 = NewItem(File1, "N1", QStringLiteral("合成(&A)"));
   Reopen1 = NewSubmenu(File1, "Reopen1", QStringLiteral("文字コードを指定して開き直す(&K)"));
+  Recent1 = NewSubmenu(File1, "Recent1", QStringLiteral("最近使ったファイル"));
   const std::pair<const char*, Encodings::TEncoding> reopen[] = {
       {"Shift-JIS", Encodings::TEncoding::Cp932},   {"UTF-8", Encodings::TEncoding::Utf8},
       {"UTF-16LE", Encodings::TEncoding::Utf16Le},  {"UTF-16BE", Encodings::TEncoding::Utf16Be},

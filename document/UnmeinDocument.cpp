@@ -105,6 +105,7 @@ void TFmmein::FsaveClick(QObject*) {
   Btext->SetModified(false);
   savedName_ = Filesv.FileName;
   UpdateTitle();
+  RememberRecent(Filesv.FileName);
   Bar->showMessage(QStringLiteral("保存しました: ") + Filesv.FileName, 10000);
 }
 

@@ -48,6 +48,7 @@ class TEditorTarget final : public DocumentLoad::TTextTarget {
 
 void TFmmein::WireLoadCommands() {
   Wire({Fopen, Open1}, &TFmmein::FopenClick);
+  connect(Recent1, &QMenu::aboutToShow, this, [this] { Run([this] { FillRecentMenu(); }); });
   Wire({Fappend, N1}, &TFmmein::FappendClick);
   for (QAction* item : Reopen1->actions()) Wire({item}, &TFmmein::ReopenClick);
 }
@@ -155,6 +156,7 @@ void TFmmein::OpenDocument(const QString& FileName, std::optional<Encodings::TEn
   DocumentFormat = loader.FirstFormat();
   DocumentFile = FileName;
   AfterLoad(FileName, 1);
+  RememberRecent(FileName);
   ShowEncoding(loader.Conversions());
   ShowCutNotices(loader.Notices());
 }

@@ -87,4 +87,10 @@ void WriteEntries(const std::string& path, const std::vector<std::string>& entri
   FileIO::WriteFileAtomically(path, text);
 }
 
+void AddRecent(std::vector<std::string>& list, std::string_view entry, std::size_t most) {
+  std::erase(list, entry);
+  list.insert(list.begin(), std::string(entry));
+  if (list.size() > most) list.resize(most);
+}
+
 }  // namespace History

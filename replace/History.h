@@ -38,4 +38,9 @@ void AddHistory(std::string_view text, TSlots& slots);
 // An entry holding CR, LF or NUL reads back as several entries, or cut short.
 void WriteEntries(const std::string& path, const std::vector<std::string>& entries);
 
+// The list of recently used documents, newest first: entry goes to the front (once), and the
+// list keeps at most `most` entries.
+//      {"b", "a"} + "a" → {"a", "b"}
+void AddRecent(std::vector<std::string>& list, std::string_view entry, std::size_t most);
+
 }  // namespace History

@@ -5,6 +5,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
+#include <QMenu>
 #include <QLineEdit>
 #include <QTest>
 
@@ -34,6 +36,7 @@ class UnmeinDocumentTest : public QObject {
   void startUpOpensTheCommandLineFile();
   void severalStartUpFilesAreMergedAsADrop();
   void titleNamesTheDocumentAndItsUnsavedChanges();
+  void recentFilesListTheLastTenDocuments();
   void startUpFailures_data();
   void startUpFailures();
   void startUpNamesAreMadeAbsolute();
@@ -110,6 +113,40 @@ void UnmeinDocumentTest::titleNamesTheDocumentAndItsUnsavedChanges() {
   fx.Platform().Answers.push_back(TAnswer::Yes);
   fx.Trigger("Close1");
   QCOMPARE(fm.windowTitle(), program);
+}
+
+// Documents opened and saved, newest first, ten at most, kept in the data folder; an item opens
+// its document, asking first about unsaved changes.
+void UnmeinDocumentTest::recentFilesListTheLastTenDocuments() {
+  QStringList opened;
+  {
+    TWindowFixture fx;
+    TFmmein& fm = fx.Form();
+    for (int i = 1; i <= 12; ++i) {
+      const QString path = fx.Write(QStringLiteral("doc%1.txt").arg(i), "x\r\n");
+      fx.Open(path);
+      opened.prepend(path);
+      fx.Trigger("Close1");
+    }
+    fx.Open(opened[5]);  // again: to the top, once
+    opened.move(5, 0);
+    fm.FillRecentMenu();
+    QStringList shown;
+    for (QAction* item : fm.Recent1->actions()) shown << item->text().section(QLatin1Char(' '), 1);
+    QCOMPARE(shown, opened.mid(0, 10));
+    QCOMPARE(QFileInfo(TFmmein::RecentPath()).dir().path() + QStringLiteral("/"), DataFolder());
+
+    QTest::keyClicks(fm.Btext, QStringLiteral("typed"));
+    fx.Platform().Answers.push_back(TAnswer::No);  // keep the changes: nothing opens
+    fm.Recent1->actions()[3]->trigger();
+    QCOMPARE(fm.Bar->PanelText(0), opened[0]);
+    fx.Platform().Answers.push_back(TAnswer::Yes);
+    fm.Recent1->actions()[3]->trigger();
+    QCOMPARE(fm.Bar->PanelText(0), opened[3]);
+    QCOMPARE(fx.Text(), QByteArray("x\r\n"));
+    fm.FillRecentMenu();
+    QCOMPARE(fm.Recent1->actions()[0]->text().section(QLatin1Char(' '), 1), opened[3]);
+  }
 }
 
 void UnmeinDocumentTest::startUpFailures_data() {
