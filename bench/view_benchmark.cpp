@@ -9,6 +9,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
@@ -24,6 +27,9 @@
 #include "document/MemoryTuning.h"
 #include "document/editor/QtText.h"
 #include "replace/ReplaceRules.h"
+#include "replace/Unrep.h"
+#include "view/FindBar.h"
+#include "view/SliceWork.h"
 
 namespace {
 
@@ -248,6 +254,76 @@ int main(int argc, char** argv) {
                   "replace command (every e made E)", command, replace, copyOut, peak,
                   2 * text.size() / 1048576.0 + 64);
     }
+
+    // The undo history: a command's undo and redo against the command, and its memory.
+    timer.start();
+    form.ConvertRange(rule, {});
+    Paint(*form.Btext);
+    const double command = Ms(timer);
+    double undo = 0, redo = 0;
+    for (int round = 0; round < 3; ++round) {
+      timer.start();
+      form.Btext->Undo();
+      Paint(*form.Btext);
+      undo = std::max(undo, Ms(timer));
+      timer.start();
+      form.Btext->Redo();
+      Paint(*form.Btext);
+      redo = std::max(redo, Ms(timer));
+    }
+    std::printf("  %-48s %9.1f ms   (%.2fx the command's %.1f ms; goal <= 1x)\n",
+                "undo of the command (worst of 3)", undo, undo / command, command);
+    std::printf("  %-48s %9.1f ms   (%.2fx the command; goal <= 1x)\n",
+                "redo of the command (worst of 3)", redo, redo / command);
+    std::printf("  %-48s %9.0f MiB  (budget %.0f MiB; %s)\n", "history held after 4 commands",
+                form.Btext->HistoryBytes() / 1048576.0,
+                TTextBuffer::DefaultHistoryBudget() / 1048576.0,
+                form.Btext->HistoryBytes() <= TTextBuffer::DefaultHistoryBudget() ? "within" : "OVER");
+
+    // Find: the count of a word over the whole document, its longest slice, a page of marks.
+    form.Find1Click(form.Find1);
+    const auto countOf = [&](const QString& word, double& longestSlice) {
+      longestSlice = 0;
+      QElapsedTimer whole;
+      whole.start();
+      form.FindBar->FindEdit->setText(word);
+      while (form.FindWork->Running()) {
+        QElapsedTimer slice;
+        slice.start();
+        QApplication::processEvents();
+        longestSlice = std::max(longestSlice, Ms(slice));
+      }
+      return Ms(whole);
+    };
+    double slice = 0;
+    const double count = countOf(QStringLiteral("表示"), slice);
+    std::printf("  %-48s %9.1f ms   (%s; longest slice %.1f ms; goal <= 100 ms)\n",
+                "find: count of 表示 in the document", count,
+                qPrintable(form.FindBar->FindCount->text()), slice);
+    const double countAscii = countOf(QStringLiteral("ascii"), slice);
+    std::printf("  %-48s %9.1f ms   (%s, case folded; longest slice %.1f ms)\n",
+                "find: count of ascii", countAscii, qPrintable(form.FindBar->FindCount->text()), slice);
+    form.Btext->SetSelStart(form.Btext->LineIndex(form.Btext->LineCount() / 2));
+    timer.start();
+    Paint(*form.Btext);
+    Line("a page painted with its matches marked", Ms(timer), -1, "(goal <= 16 ms)");
+    form.CloseFindBar();
+
+    // The replace dialog's preview over the document: a string it lacks, one in most lines and
+    // one in every line (each line that holds it goes through the command's rule).
+    TFmrep rep(form);
+    rep.RepKind = 11;
+    rep.e3->setEditText(QStringLiteral("X"));
+    rep.show();
+    for (const char* typed : {"広告", "example.com/files", "ascii"}) {
+      timer.start();
+      rep.e1->setEditText(QString::fromUtf8(typed));
+      rep.FinishPreview();
+      std::printf("  %-48s %9.1f ms   (%s; goal <= 100 ms)\n",
+                  qPrintable(QStringLiteral("replace preview of %1").arg(QString::fromUtf8(typed))),
+                  Ms(timer), qPrintable(rep.Preview->text()));
+    }
+    rep.hide();
   }
 
   {

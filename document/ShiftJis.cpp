@@ -82,9 +82,48 @@ std::size_t FindBytes(std::string_view s, std::size_t from, std::string_view mar
 // Position of the next byte at or after `from` that can start a match of `mark`: where all its
 // bytes are when case matters, otherwise judged by its first byte alone (a candidate is always
 // taken as a character's first byte).
+bool HasSingleByteLetter(std::string_view mark) noexcept {
+  for (std::size_t i = 0; i < mark.size(); ++i) {
+    const unsigned char b = Byte(mark[i]);
+    if (IsLeadByte(b)) {
+      ++i;  // its second byte is compared as it is
+    } else if (Upper(b) >= 'A' && Upper(b) <= 'Z') {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The first byte of mark that is compared as it is even when case is ignored (a byte of a
+// double-byte character, or a single byte that is no letter); npos when every byte is a letter.
+std::size_t ExactByteOf(std::string_view mark) noexcept {
+  for (std::size_t i = 0; i < mark.size(); ++i) {
+    const unsigned char b = Byte(mark[i]);
+    if (IsLeadByte(b)) return i;
+    const unsigned char upper = Upper(b);
+    if (upper < 'A' || upper > 'Z') return i;
+  }
+  return npos;
+}
+
 std::size_t NextCandidate(std::string_view s, std::size_t from, std::size_t last,
                           std::string_view mark, bool ignoreCase) noexcept {
   if (!ignoreCase && mark.size() > 1) return FindBytes(s, from, mark);
+  if (ignoreCase && mark.size() > 1) {
+    // Candidates found by a byte compared exactly: a mark like "archive-0042" is looked for
+    // by its '-', which is rarer than its letters.
+    const std::size_t k = ExactByteOf(mark);
+    if (k != npos && k > 0) {
+      for (std::size_t at = from + k; at <= last + k;) {
+        const void* hit = std::memchr(s.data() + at, mark[k], last + k + 1 - at);
+        if (hit == nullptr) return npos;
+        const std::size_t start = static_cast<std::size_t>(static_cast<const char*>(hit) - s.data()) - k;
+        if ((Byte(s[start]) | 0x20) == (Upper(Byte(mark[0])) | 0x20)) return start;
+        at = start + k + 1;
+      }
+      return npos;
+    }
+  }
   const unsigned char first = Byte(mark[0]);
   const unsigned char upper = Upper(first);
   if (!ignoreCase || upper < 'A' || upper > 'Z') {
@@ -92,8 +131,20 @@ std::size_t NextCandidate(std::string_view s, std::size_t from, std::size_t last
     return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - s.data()) : npos;
   }
   // A letter: either case will do; (b | 0x20) folds exactly 'A'+n and 'a'+n onto 'a'+n.
+  // Eight bytes at a time first: a word holds the letter when some byte of
+  // (word | 0x20…) ^ letter… is zero.
   const unsigned char lower = static_cast<unsigned char>(upper | 0x20);
-  for (std::size_t i = from; i <= last; ++i) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  const std::uint64_t pattern = kOnes * lower;
+  std::size_t i = from;
+  for (; i + 8 <= last + 1; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + i, 8);
+    const std::uint64_t x = (word | (kOnes * 0x20)) ^ pattern;
+    if (((x - kOnes) & ~x & kHighs) != 0) break;
+  }
+  for (; i <= last; ++i) {
     if ((Byte(s[i]) | 0x20) == lower) return i;
   }
   return npos;
@@ -120,6 +171,8 @@ std::size_t FindOnBoundary(std::string_view s, std::string_view mark) noexcept {
 
 std::size_t FindMark(std::string_view s, std::string_view mark, bool ignoreCase) {
   if (s.empty() || mark.empty() || mark.size() > s.size()) return npos;
+  // A mark without a single-byte letter reads the same in every case: an exact search.
+  if (ignoreCase && !HasSingleByteLetter(mark)) ignoreCase = false;
   const std::size_t last = s.size() - mark.size();  // last position a match can start at
   // `known` is a position known to start a character; every candidate lies at or after it.
   std::size_t known = 0;

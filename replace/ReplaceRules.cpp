@@ -1,6 +1,7 @@
 // The replace and delete rules over lines, and their run over a document.
 #include "replace/ReplaceRules.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -241,11 +242,108 @@ std::vector<std::string> SearchedFields(int kind, const TFields& f) {
 TPreviewer::TPreviewer(int kind, const TFields& f, const TOptions& o)
     : rule_(KindRule(kind, f, o)),
       marks_(SearchedFields(kind, f)),
-      matchCase_(kind == 50 || o.MatchCase) {}
+      matchCase_(kind == 50 || o.MatchCase),
+      kind_(kind),
+      dropEmpty_(o.DropEmptyLines),
+      // Where finding a string settles the line without the rule: a deletion of a found string
+      // always changes the line; so does a replacement by a text no case of the string spells;
+      // 150 drops and 160 keeps a line that holds a string.
+      foundSettles_((kind == 21 && !o.KeepMarkers) ||
+                    (kind == 11 && !o.KeepMarkers && f.S2.empty() && !f.S1.empty() &&
+                     ShiftJis::UpperCase(f.S3) != ShiftJis::UpperCase(f.S1)) ||
+                    kind == 150 || kind == 160) {}
+
+// One pass over the matches of every string, in order: each line they are found in counts once.
+void TPreviewer::AddSettledLines(std::string_view lines) {
+  std::vector<std::size_t> next(marks_.size());
+  for (std::size_t m = 0; m < marks_.size(); ++m) next[m] = TextSearch::Next(lines, 0, marks_[m], matchCase_);
+  std::size_t lineEnd = 0;  // after the LF of the last line counted
+  for (;;) {
+    std::size_t m = marks_.size();
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+      if (next[i] != TextSearch::npos && (m == marks_.size() || next[i] < next[m])) m = i;
+    }
+    if (m == marks_.size()) break;
+    const std::size_t at = next[m];
+    ++result_.Places;
+    if (at >= lineEnd) {
+      ++result_.Lines;
+      if (kind_ == 150) ++result_.Dropped;
+      const std::size_t lf = lines.find('\n', at);
+      lineEnd = lf == std::string_view::npos ? lines.size() : lf + 1;
+    }
+    next[m] = TextSearch::Next(lines, at + marks_[m].size(), marks_[m], matchCase_);
+  }
+  result_.Seen += std::count(lines.begin(), lines.end(), '\n');
+  if (!lines.empty() && lines.back() != '\n') ++result_.Seen;
+}
+
+void TPreviewer::AddLines(std::string_view lines) {
+  const auto addLine = [this, lines](std::size_t from, std::size_t to) {  // [from, to) up to LF
+    std::string_view line = lines.substr(from, to - from);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    Add(line);
+  };
+  if (foundSettles_ && !dropEmpty_ && kind_ != 160) {
+    AddSettledLines(lines);
+    return;
+  }
+  const bool skipping = !dropEmpty_ && kind_ != 12 && kind_ != 22 && kind_ != 160 && !marks_.empty();
+  // Where each string is found next, from the current line on.
+  std::vector<std::size_t> next(marks_.size());
+  for (std::size_t m = 0; skipping && m < marks_.size(); ++m) {
+    next[m] = TextSearch::Next(lines, 0, marks_[m], matchCase_);
+  }
+  std::size_t at = 0;  // a line start
+  while (at < lines.size()) {
+    if (skipping) {
+      std::size_t hit = lines.size();
+      for (std::size_t m = 0; m < marks_.size(); ++m) {
+        if (next[m] != TextSearch::npos && next[m] < at) {
+          next[m] = TextSearch::Next(lines, at, marks_[m], matchCase_);
+        }
+        if (next[m] != TextSearch::npos) hit = std::min(hit, next[m]);
+      }
+      // The lines before the one that holds the hit keep their text: only counted.
+      std::size_t lineStart = lines.size();
+      if (hit < lines.size()) {
+        const std::size_t lf = hit == 0 ? std::string_view::npos : lines.rfind('\n', hit - 1);
+        lineStart = lf == std::string_view::npos || lf < at ? at : lf + 1;
+      }
+      result_.Seen += std::count(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                                 lines.begin() + static_cast<std::ptrdiff_t>(lineStart), '\n');
+      if (lineStart == lines.size()) {
+        if (lines.back() != '\n') ++result_.Seen;  // the last line, without its break
+        return;
+      }
+      at = lineStart;
+    }
+    const std::size_t lf = lines.find('\n', at);
+    const std::size_t end = lf == std::string_view::npos ? lines.size() : lf;
+    addLine(at, end);
+    at = end + 1;
+  }
+}
 
 void TPreviewer::Add(std::string_view line) {
   ++result_.Seen;
-  for (const std::string& mark : marks_) result_.Places += TextSearch::Count(line, mark, matchCase_);
+  std::int64_t found = 0;
+  for (const std::string& mark : marks_) found += TextSearch::Count(line, mark, matchCase_);
+  result_.Places += found;
+  // A line that holds none of the strings keeps its text under every kind but 12 and 22 (which
+  // rewrite such a line) and 160 (which drops it): the rule need not run on it.
+  if (found == 0 && !line.empty() && kind_ != 12 && kind_ != 22) {
+    if (kind_ == 160) {
+      ++result_.Lines;
+      ++result_.Dropped;
+    }
+    return;
+  }
+  if (found > 0 && foundSettles_) {
+    if (kind_ != 160) ++result_.Lines;
+    if (kind_ == 150) ++result_.Dropped;
+    return;
+  }
   out_.Clear();
   rule_(line, out_);
   if (out_.Count() == 0) {

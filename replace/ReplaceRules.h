@@ -95,14 +95,22 @@ class TPreviewer {
   TPreviewer(int kind, const TFields& f, const TOptions& o);
   // Judges one more line of the range.
   void Add(std::string_view line);
+  // Judges lines joined by CR LF (the last may lack it): the same as Add of each, but lines
+  // holding none of the strings are passed over at search speed where the kind leaves them
+  // as they are.
+  void AddLines(std::string_view lines);
   [[nodiscard]] const TPreview& Result() const noexcept { return result_; }
   // The strings the kind looks for (not its replacement), in order: what the editor marks.
   [[nodiscard]] const std::vector<std::string>& Marks() const noexcept { return marks_; }
 
  private:
+  void AddSettledLines(std::string_view lines);
   ConversionRoad::LineRule rule_;
   std::vector<std::string> marks_;
   bool matchCase_;
+  int kind_;
+  bool dropEmpty_;
+  bool foundSettles_;
   TLightStrings out_;
   TPreview result_;
 };

@@ -240,15 +240,7 @@ void TFmrep::UpdatePreview() {
   const bool deletesLines = RepKind == 150 || RepKind == 160;
   previewWork_->Start(
       from, to,
-      [this](std::string_view lines) {
-        while (!lines.empty()) {
-          const std::size_t lf = lines.find('\n');
-          std::string_view line = lines.substr(0, lf);
-          if (lf != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-          previewer_->Add(line);
-          lines.remove_prefix(lf == std::string_view::npos ? lines.size() : lf + 1);
-        }
-      },
+      [this](std::string_view lines) { previewer_->AddLines(lines); },
       [this, deletesLines] {
         const ReplaceRules::TPreview& p = previewer_->Result();
         const QLocale japanese(QLocale::Japanese);
