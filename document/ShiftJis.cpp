@@ -94,14 +94,48 @@ bool HasSingleByteLetter(std::string_view mark) noexcept {
   return false;
 }
 
-// The first byte of mark that is compared as it is even when case is ignored (a byte of a
-// double-byte character, or a single byte that is no letter); npos when every byte is a letter.
-std::size_t ExactByteOf(std::string_view mark) noexcept {
-  for (std::size_t i = 0; i < mark.size(); ++i) {
-    const unsigned char b = Byte(mark[i]);
-    if (IsLeadByte(b)) return i;
-    const unsigned char upper = Upper(b);
-    if (upper < 'A' || upper > 'Z') return i;
+// Whether mark's byte at i is a single-byte letter, compared in either case (a byte of a
+// double-byte character and every other byte are compared as they are).
+bool FoldsAt(std::string_view mark, std::size_t i) noexcept {
+  for (std::size_t j = 0; j < mark.size(); ++j) {
+    const unsigned char b = Byte(mark[j]);
+    if (IsLeadByte(b)) {
+      if (i == j || i == j + 1) return false;
+      ++j;
+    } else if (j == i) {
+      return Upper(b) >= 'A' && Upper(b) <= 'Z';
+    }
+  }
+  return false;
+}
+
+// The next position at or after from (up to last) where mark (two bytes or more) may start
+// when case is ignored: screened sixteen positions at a time by its first and last bytes, a
+// letter folded with | 0x20 (which maps exactly 'A'+n and 'a'+n onto 'a'+n), any other byte
+// as it is.
+std::size_t FoldedCandidate(std::string_view s, std::size_t from, std::size_t last,
+                            std::string_view mark) noexcept {
+  const std::size_t k = mark.size() - 1;
+  const unsigned char foldFirst = FoldsAt(mark, 0) ? 0x20 : 0;
+  const unsigned char foldLast = FoldsAt(mark, k) ? 0x20 : 0;
+  const unsigned char firstByte = Byte(mark[0]) | foldFirst;
+  const unsigned char lastByte = Byte(mark[k]) | foldLast;
+#if defined(__SSE2__)
+  const __m128i foldF = _mm_set1_epi8(static_cast<char>(foldFirst));
+  const __m128i foldL = _mm_set1_epi8(static_cast<char>(foldLast));
+  const __m128i first = _mm_set1_epi8(static_cast<char>(firstByte));
+  const __m128i lastB = _mm_set1_epi8(static_cast<char>(lastByte));
+  for (; from + 16 <= last + 1; from += 16) {
+    const char* p = s.data() + from;
+    const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(
+        _mm_cmpeq_epi8(_mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), foldF), first),
+        _mm_cmpeq_epi8(_mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)), foldL),
+                       lastB))));
+    if (bits != 0) return from + static_cast<std::size_t>(std::countr_zero(bits));
+  }
+#endif
+  for (; from <= last; ++from) {
+    if ((Byte(s[from]) | foldFirst) == firstByte && (Byte(s[from + k]) | foldLast) == lastByte) return from;
   }
   return npos;
 }
@@ -109,21 +143,7 @@ std::size_t ExactByteOf(std::string_view mark) noexcept {
 std::size_t NextCandidate(std::string_view s, std::size_t from, std::size_t last,
                           std::string_view mark, bool ignoreCase) noexcept {
   if (!ignoreCase && mark.size() > 1) return FindBytes(s, from, mark);
-  if (ignoreCase && mark.size() > 1) {
-    // Candidates found by a byte compared exactly: a mark like "archive-0042" is looked for
-    // by its '-', which is rarer than its letters.
-    const std::size_t k = ExactByteOf(mark);
-    if (k != npos && k > 0) {
-      for (std::size_t at = from + k; at <= last + k;) {
-        const void* hit = std::memchr(s.data() + at, mark[k], last + k + 1 - at);
-        if (hit == nullptr) return npos;
-        const std::size_t start = static_cast<std::size_t>(static_cast<const char*>(hit) - s.data()) - k;
-        if ((Byte(s[start]) | 0x20) == (Upper(Byte(mark[0])) | 0x20)) return start;
-        at = start + k + 1;
-      }
-      return npos;
-    }
-  }
+  if (ignoreCase && mark.size() > 1) return FoldedCandidate(s, from, last, mark);
   const unsigned char first = Byte(mark[0]);
   const unsigned char upper = Upper(first);
   if (!ignoreCase || upper < 'A' || upper > 'Z') {
