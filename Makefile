@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 FILE ?= samples/sample.txt
 
-.PHONY: run test build setup configure bench package clean
+.PHONY: run test build setup configure bench package fuzz clean
 
 setup:
 	scripts/setup.sh
@@ -24,6 +24,11 @@ test: build
 package: build
 	scripts/setup.sh package
 	cd $(BUILD) && cpack -G DEB
+
+# Every libFuzzer target for SECONDS each (clang, ASan, UBSan), corpora kept in build-fuzz/.
+SECONDS ?= 60
+fuzz: setup
+	scripts/fuzz.sh $(SECONDS)
 
 bench: build
 	bench/run.sh $(BUILD)

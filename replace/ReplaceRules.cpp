@@ -225,8 +225,9 @@ namespace {
 // The fields a kind searches for; the others are its replacement or unused.
 std::vector<std::string> SearchedFields(int kind, const TFields& f) {
   std::vector<std::string> marks;
+  // A string with a line break in it is found in no line.
   const auto add = [&](const std::string& s) {
-    if (!s.empty()) marks.push_back(s);
+    if (!s.empty() && s.find_first_of("\r\n") == std::string::npos) marks.push_back(s);
   };
   switch (kind) {
     case 11: add(f.S1); add(f.S2); break;

@@ -631,7 +631,7 @@ void TTextBuffer::KeepBudget() {
   }
   while (historyBytes_ > historyBudget_ && !redo_.empty()) {
     historyBytes_ -= StepBytes(redo_.front());
-    redo_.erase(redo_.begin());
+    redo_.pop_front();
   }
 }
 

@@ -245,8 +245,10 @@ class TTextBuffer {
   mutable bool longestDirty_ = false;
   mutable std::vector<TLongLine> longLines_;
   mutable std::uint64_t useClock_ = 0;
+  // Deques: steps are never moved once in (a string moved into an older one would keep that
+  // one's buffer, and the bytes counted would drift from the bytes held).
   std::deque<TEdit> undo_;
-  std::vector<TEdit> redo_;
+  std::deque<TEdit> redo_;
   bool mergeOpen_ = false;
   std::size_t historyBytes_ = 0;
   std::size_t historyBudget_ = DefaultHistoryBudget();
