@@ -174,6 +174,8 @@ class TFmmein : public QMainWindow {
     std::optional<std::int64_t> CaretAfter = 0;  // where the caret goes; nothing: it stays
     // Lines the command adds after the range's last line (what a rule still held).
     ConversionRoad::RangeTail AfterLastLine = {};
+    // The command as a recipe line (UTF-8), kept while a recipe is being recorded.
+    std::string Recipe;
   };
   // The common road of every range command: undo copy, lines before the range, the rule's
   // lines for each range line, lines after, one replacement of the editor's text, range reset.
@@ -241,6 +243,29 @@ class TFmmein : public QMainWindow {
   void MarkClick(QObject* Sender);       // JumpMark登録
   void JumpMark1Click(QObject* Sender);  // JumpMark処理 / Mark
 
+  // ---- recipes in the window (convert/UnmeinRecipe.cpp) ----
+  QMenu* Recipe1 = nullptr;  // レシピ
+  QAction *RecStart1 = nullptr, *RecStop1 = nullptr, *RecSave1 = nullptr, *RecRun1 = nullptr,
+          *DropRecipe1 = nullptr;
+  QMenu* RecentRecipes1 = nullptr;
+  std::optional<std::vector<std::string>> Recording;  // the lines recorded since 記録開始
+  bool recordingOn_ = false;
+  QString DropRecipe;  // the recipe ドロップ時にレシピを実行 runs
+  static constexpr std::size_t kRecentRecipes = 5;
+  void RecStart1Click(QObject* Sender);   // 記録開始 / 記録終了
+  void RecSave1Click(QObject* Sender);    // レシピを保存...
+  void RecRun1Click(QObject* Sender);     // レシピを実行...
+  void DropRecipe1Click(QObject* Sender); // ドロップ時にレシピを実行
+  // A command that ran, as recipe lines: its range (when the user set one) and itself.
+  void RecordCommand(const std::string& RangeLine, const std::string& Line);
+  [[nodiscard]] std::string RangeRecipeLine() const;
+  // Runs a recipe file on the document as one undo step; on any failure the document stays
+  // as it was and the recipe's message (file and line) is shown.
+  void RunRecipeFile(const QString& FileName);
+  void FillRecentRecipes();
+  [[nodiscard]] static QString RecentRecipesPath();
+  [[nodiscard]] static QString DropRecipePath();
+
   // ---- recently used documents (document/UnmeinRecent.cpp) ----
   QMenu* Recent1 = nullptr;  // 最近使ったファイル
   static constexpr std::size_t kRecentFiles = 10;
@@ -301,6 +326,7 @@ class TFmmein : public QMainWindow {
   void WireJumpCommands();
   void WireMarkCommands();
   void WireFindCommands();
+  void WireRecipeCommands();
   [[nodiscard]] std::int64_t EndOfTextOffset() const;
   // The jump dialog's line as an offset; nothing when no line was chosen. Throws for a
   // document without lines and for a request that is not an integer.

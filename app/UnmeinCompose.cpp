@@ -236,6 +236,18 @@ void TFmmein::ComposeMainMenu() {
   N48 = NewItem(URL1, "N48", QStringLiteral("ファイル名を使う"));
   N48->setCheckable(true);
 
+  Recipe1 = NewMenu(MainMenu1, "Recipe1", QStringLiteral("レシピ(&C)"));
+  RecStart1 = NewItem(Recipe1, "RecStart1", QStringLiteral("記録開始"));
+  RecStop1 = NewItem(Recipe1, "RecStop1", QStringLiteral("記録終了"));
+  RecSave1 = NewItem(Recipe1, "RecSave1", QStringLiteral("レシピを保存..."));
+  RecRun1 = NewItem(Recipe1, "RecRun1", QStringLiteral("レシピを実行..."));
+  RecentRecipes1 = NewSubmenu(Recipe1, "RecentRecipes1", QStringLiteral("最近使ったレシピ"));
+  Recipe1->addSeparator();
+  DropRecipe1 = NewItem(Recipe1, "DropRecipe1", QStringLiteral("ドロップ時にレシピを実行"));
+  DropRecipe1->setCheckable(true);
+  RecStop1->setEnabled(false);
+  RecSave1->setEnabled(false);
+
   Help1 = NewMenu(MainMenu1, "Help1", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   Help2 = NewItem(Help1, "Help2", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   About1 = NewItem(Help1, "About1", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));

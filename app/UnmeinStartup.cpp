@@ -95,6 +95,7 @@ TFmmein::TFmmein(const QStringList& commandLine, QWidget* parent)
   WireJumpCommands();
   WireMarkCommands();
   WireFindCommands();
+  WireRecipeCommands();
   // Files dropped on the editor are merged in the order the drag delivers them.
   DropDst1 = new TDropDst(this);
   DropDst1->setObjectName(QStringLiteral("DropDst1"));

@@ -125,6 +125,15 @@ std::vector<TWord> SplitWords(std::string_view line, const std::string& where) {
   }
 }
 
+std::string Quoted(std::string_view word) {
+  std::string out = "\"";
+  for (const char c : word) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + '"';
+}
+
 std::vector<TLine> Parse(std::string_view text, const std::string& name) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::vector<TLine> lines;

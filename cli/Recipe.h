@@ -42,6 +42,10 @@ struct TLine {
 //      SplitWords(R"(replace "a b" '' x\y)", w) gives replace, a b, (empty), x\y
 [[nodiscard]] std::vector<TWord> SplitWords(std::string_view line, const std::string& where);
 
+// A word written so that SplitWords reads it back as it is: in double quotes, with \ and "
+// escaped.                          Quoted(R"(a "b")") == R"("a \"b\"")"
+[[nodiscard]] std::string Quoted(std::string_view word);
+
 // The command lines of a recipe named name, each with Where "<name>:<line number>". Throws
 // EUsageError for bytes that are not UTF-8 (naming the line and the byte) or a quote left open.
 [[nodiscard]] std::vector<TLine> Parse(std::string_view text, const std::string& name);

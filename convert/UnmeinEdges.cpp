@@ -4,6 +4,7 @@
 
 #include "app/Platform.h"
 #include "app/Unmein.h"
+#include "cli/Recipe.h"
 #include "convert/LineEdges.h"
 #include "document/editor/QtText.h"
 
@@ -19,8 +20,9 @@ void TFmmein::N22Click(QObject* Sender) {
 }
 
 void TFmmein::TrimRangeLines(int Mode) {
+  const char* const names[] = {"", "trim", "drop-blank-lines", "trim-and-drop"};
   ConvertRange(LineEdges::TrimRule(static_cast<LineEdges::TTrimMode>(Mode)),
-               {.ResetRangeOnFailure = false});
+               {.ResetRangeOnFailure = false, .Recipe = names[Mode]});
 }
 
 void TFmmein::N59Click(QObject* Sender) { AddToLines(Sender); }
@@ -33,5 +35,6 @@ void TFmmein::AddToLines(QObject* Sender) {
   // Checked before anything changes: a character Shift-JIS cannot hold is refused with a
   // message instead of becoming '?' in every line.
   std::string text = QtText::EncodeFromEditor(entered);
-  ConvertRange(LineEdges::AddTextRule(std::move(text), prefix), {});
+  ConvertRange(LineEdges::AddTextRule(std::move(text), prefix),
+               {.Recipe = (prefix ? "prefix " : "suffix ") + Recipe::Quoted(entered.toStdString())});
 }

@@ -240,6 +240,7 @@ void TFmmein::ConvertRange(const ConversionRoad::LineRule& Rule, const TRoadOpti
     busy.reset();
     Btext->SetSelStart(Options.CaretAfter.value_or(caretBefore));
   });
+  const std::string rangeLine = Recording ? RangeRecipeLine() : std::string();
   CopyLinesBeforeRange(*WorkList);
   ConversionRoad::ConvertLines(*UndoList, CurrentRange(), Rule, *WorkList, Options.AfterLastLine);
   CopyLinesAfterRange(*WorkList);
@@ -249,6 +250,7 @@ void TFmmein::ConvertRange(const ConversionRoad::LineRule& Rule, const TRoadOpti
   }
   if (Options.ResetRangeAfter) ResetRange();
   done = true;
+  if (!Options.Recipe.empty()) RecordCommand(rangeLine, Options.Recipe);
 }
 
 void TFmmein::N46Click(QObject* Sender) {
@@ -280,7 +282,8 @@ void TFmmein::SaveRange() {
 
 void TFmmein::DeleteRange() {
   ConvertRange([](std::string_view, TLightStrings&) {},
-               {.Busy = true, .ResetRangeOnFailure = true, .CaretAfter = RangeCaretPos});
+               {.Busy = true, .ResetRangeOnFailure = true, .CaretAfter = RangeCaretPos,
+                .Recipe = "delete-range"});
 }
 
 // Undoes every step back to and including the last command, as the one-level undo of old did:

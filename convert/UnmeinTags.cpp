@@ -17,12 +17,16 @@ void TFmmein::WireTagCommands() {
 void TFmmein::PageTextClick(QObject* Sender) {
   const PageText::TRoadRule rule = PageText::PageTextRule(
       {.KeepLinks = KeepLinks1->isChecked(), .LinksOnly = Sender == PageLinks1}, Foreign);
-  ConvertRange(rule.Rule, {.AfterLastLine = rule.Tail});
+  ConvertRange(rule.Rule, {.AfterLastLine = rule.Tail,
+                           .Recipe = Sender == PageLinks1      ? "page-links"
+                                     : KeepLinks1->isChecked() ? "page-text --keep-links"
+                                                               : "page-text"});
 }
 
 void TFmmein::HTML1Click(QObject* Sender) {
   const bool keepEveryPiece = Sender == tagc1 || Sender == tbTagCut;
-  ConvertRange(HTMLfunc::TagRemovalRule(!keepEveryPiece), {});
+  ConvertRange(HTMLfunc::TagRemovalRule(!keepEveryPiece),
+               {.Recipe = keepEveryPiece ? "strip-tags" : "strip-tags-drop-blank"});
 }
 
 // The range and the caret stay as they were; the range end follows the new line count.
@@ -33,5 +37,6 @@ void TFmmein::HTML2Click(QObject*) {
       {.ResetRangeAfter = false,
        .ResetRangeOnFailure = false,
        .CaretAfter = std::nullopt,
-       .AfterLastLine = [breaker](TLightStrings& out) { breaker->Finish(out); }});
+       .AfterLastLine = [breaker](TLightStrings& out) { breaker->Finish(out); },
+       .Recipe = "break-at-tags"});
 }

@@ -8,5 +8,6 @@ void TFmmein::WireWidthCommands() { Wire({N73, BtAnsi}, &TFmmein::N73Click); }
 
 // The caret stays where it was; a failure leaves the range as the user set it.
 void TFmmein::N73Click(QObject*) {
-  ConvertRange(HenkanJ::HalfWidthRule(), {.ResetRangeOnFailure = false, .CaretAfter = std::nullopt});
+  ConvertRange(HenkanJ::HalfWidthRule(),
+               {.ResetRangeOnFailure = false, .CaretAfter = std::nullopt, .Recipe = "half-width"});
 }

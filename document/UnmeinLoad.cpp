@@ -80,6 +80,8 @@ void TFmmein::FappendClick(QObject*) {
 
 void TFmmein::DropDst1FileDrop(QObject*, const QStringList& Files, QPoint) {
   MergeFileList(Files);
+  // ドロップ時にレシピを実行: the merged text cleaned at once, as its own undo step.
+  if (DropRecipe1->isChecked() && !DropRecipe.isEmpty()) RunRecipeFile(DropRecipe);
 }
 
 DocumentLoad::TSource TFmmein::LoadSource(const QString& FileName) const {

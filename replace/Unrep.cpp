@@ -23,6 +23,8 @@
 #include "app/Unmein.h"
 #include "app/Widgets.h"
 #include "document/Failures.h"
+#include "cli/Commands.h"
+#include "cli/Recipe.h"
 #include "document/editor/EditorControl.h"
 #include "document/editor/QtText.h"
 #include "view/SliceWork.h"
@@ -333,6 +335,30 @@ ReplaceRules::TFields TFmrep::FieldsWith(TForeignChars* foreign) const {
           QtText::EncodeFromEditor(e3->currentText(), foreign)};
 }
 
+std::string TFmrep::RecipeLine() const {
+  const Commands::TInfo* info = nullptr;
+  for (const Commands::TInfo& entry : Commands::Table()) {
+    if (entry.Action == Commands::TAction::ReplaceKind && entry.Code == RepKind) info = &entry;
+  }
+  if (info == nullptr) return {};
+  // The fields each kind takes, in the order its command line names them.
+  const QString s1 = e1->currentText(), s2 = e2->currentText(), s3 = e3->currentText();
+  QStringList words;
+  switch (RepKind) {
+    case 12: case 13: words = {s1, s3}; break;
+    case 22: case 23: words = {s1}; break;
+    case 24: case 50: words = {s1, s2}; break;
+    default: words = {s1, s2, s3}; break;  // 11, 14, 21, 150, 160
+  }
+  std::string line(info->Name);
+  const ReplaceRules::TOptions o = Options();
+  if (o.DropEmptyLines && (info->Options & Commands::kDropEmpty)) line += " --drop-empty";
+  if (o.MatchCase && (info->Options & Commands::kMatchCase)) line += " --match-case";
+  if (o.KeepMarkers && (info->Options & Commands::kKeepMarkers)) line += " --keep-marks";
+  for (const QString& word : words) line += " " + Recipe::Quoted(word.toStdString());
+  return line;
+}
+
 ReplaceRules::TOptions TFmrep::Options() const {
   return {.DropEmptyLines = cb1->isChecked(),
           .MatchCase = CB3->isChecked(),
@@ -346,7 +372,8 @@ void TFmrep::BitBtn1Click(QObject*) {
   if (!ReplaceRules::IsKind(RepKind)) return;
   {
     TBusyCursor busy(main_);
-    main_.ConvertRange(ReplaceRules::KindRule(RepKind, fields, Options()), {});
+    main_.ConvertRange(ReplaceRules::KindRule(RepKind, fields, Options()),
+                       {.Recipe = RecipeLine()});
   }
   cb1->setChecked(false);
   cb2->setChecked(false);

@@ -86,6 +86,8 @@ class TFmrep : public QDialog {
   [[nodiscard]] ReplaceRules::TFields Fields() const;
   [[nodiscard]] ReplaceRules::TFields FieldsWith(TForeignChars* foreign) const;
   [[nodiscard]] ReplaceRules::TOptions Options() const;
+  // The command as a recipe line: its name, the options it takes that are set, its fields.
+  [[nodiscard]] std::string RecipeLine() const;
   TFmmein& main_;
   std::array<bool, 3> longFile_{};
   bool filesWritten_ = false;  // a history file of more than six entries, not yet changed

@@ -3,6 +3,7 @@
 // through korvane-cli; and the core's document text follows the editor's rules exactly.
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QComboBox>
 #include <QProcess>
@@ -228,6 +229,9 @@ class CliSameAsWindowTest : public QObject {
   void sameBytesThroughBothFrontEnds();
   void documentTextFollowsTheEditor();
   void everyPlaceShowsThePackagesVersion();
+  void recordedRecipesGiveTheWindowsBytes();
+  void recipeWithAFailingLineChangesNothing();
+  void dropRecipeCleansEveryDrop();
 };
 
 void CliSameAsWindowTest::sameBytesThroughBothFrontEnds() {
@@ -259,6 +263,111 @@ void CliSameAsWindowTest::everyPlaceShowsThePackagesVersion() {
   QCOMPARE(versionOf(QStringLiteral(KORVANE_WINDOW)), QStringLiteral("korvane ") + version);
   TWindowFixture fx;
   QCOMPARE(fx.Forms().Var().Label4->text().normalized(QString::NormalizationForm_KC), version);
+}
+
+// Every case's commands recorded in the window as a recipe: korvane-cli running that recipe on
+// the same files, and the window running it again on a fresh load (one undo step), give the
+// bytes the window gave by hand.
+void CliSameAsWindowTest::recordedRecipesGiveTheWindowsBytes() {
+  std::mt19937 random(20);
+  QList<TCase> cases = Cases();
+  // Random sequences of the commands that need no range, too.
+  const QList<TStep> free = {
+      Plain("tagc1", "strip-tags"), Plain("tagc2", "strip-tags-drop-blank"), Plain("N22", "trim"),
+      Plain("N23", "drop-blank-lines"), Plain("N24", "trim-and-drop"), Plain("N73", "half-width"),
+      Plain("HTML2", "break-at-tags"), AddText("N59", QStringLiteral("\"x\\y\""), QString()),
+      Dialog("R1", {QStringLiteral("お"), QString(), QStringLiteral("\"")}, false, false, false, QString()),
+      Dialog("d4", {QStringLiteral("<"), QStringLiteral(">")}, true, false, true, QString()),
+      Dialog("N62", {QStringLiteral("ＡＢＣ")}, false, false, false, QString())};
+  for (int round = 0; round < 4; ++round) {
+    TCase c = cases.first();
+    c.Name = "a random sequence of commands";
+    c.Steps.clear();
+    for (int i = 0; i < 6; ++i) c.Steps << free[static_cast<int>(random() % free.size())];
+    cases << c;
+  }
+  for (TCase c : cases) {
+    if (c.SaveRange) continue;  // a save, not a change of the document
+    TWindowFixture fx;
+    QStringList paths;
+    for (const auto& [name, bytes] : c.Files) paths << fx.Write(name, bytes);
+    const QString recipe = fx.FilePath(QStringLiteral("recorded.recipe"));
+    c.Steps.prepend({QString(), [](TWindowFixture& f) { f.Trigger("RecStart1"); }});
+    c.Steps.append({QString(), [recipe](TWindowFixture& f) {
+                      f.Trigger("RecStop1");
+                      f.ChooseFile(recipe);
+                      f.Trigger("RecSave1");
+                    }});
+    const QByteArray window = RunWindow(c, fx, paths);
+    QVERIFY2(QFile::exists(recipe), c.Name);
+
+    QStringList args;
+    if (c.UseFileName) args << QStringLiteral("--use-file-name");
+    if (c.Load == TLoad::Drop) args << QStringLiteral("--drop");
+    const QString out = fx.FilePath(QStringLiteral("cli.out"));
+    args << paths << QStringLiteral("-f") << recipe << QStringLiteral("-o") << out;
+    QProcess cli;
+    cli.start(QStringLiteral(KORVANE_CLI), args);
+    QVERIFY(cli.waitForFinished(60000));
+    QVERIFY2(cli.exitCode() == 0, qPrintable(QString::fromUtf8(cli.readAllStandardError()) +
+                                             QString::fromUtf8(TWindowFixture::Read(recipe))));
+    QVERIFY2(TWindowFixture::Read(out) == window,
+             qPrintable(QStringLiteral("%1\n%2").arg(QString::fromUtf8(c.Name),
+                                                    QString::fromUtf8(TWindowFixture::Read(recipe)))));
+
+    // The same recipe run in the window on a fresh load: the same bytes, and one undo step.
+    TWindowFixture again;
+    TCase run = c;
+    run.Steps = {{QString(), [recipe](TWindowFixture& f) {
+                   f.ChooseFile(recipe);
+                   f.Trigger("RecRun1");
+                 }}};
+    QCOMPARE(RunWindow(run, again, paths), window);
+    const std::string after = again.Form().Btext->Text();
+    again.Form().Btext->Undo();
+    QVERIFY(again.Form().Btext->Text() != after || window == TWindowFixture::Read(paths.first()));
+  }
+}
+
+// A recipe with a line korvane-cli would refuse: the window names the file and the line and
+// leaves the document as it was.
+void CliSameAsWindowTest::recipeWithAFailingLineChangesNothing() {
+  TWindowFixture fx;
+  fx.Open(fx.Write(QStringLiteral("doc.txt"), "<b>x</b>\r\n"));
+  const QString recipe = fx.Write(QStringLiteral("bad.recipe"), "strip-tags\nreplace-between a\nhalf-width\n");
+  fx.ChooseFile(recipe);
+  fx.Trigger("RecRun1");
+  QCOMPARE(fx.Text(), QByteArray("<b>x</b>\r\n"));
+  QCOMPARE(fx.Platform().Messages.size(), 1);
+  QVERIFY2(fx.Platform().MessageTexts().first().startsWith(QStringLiteral("bad.recipe:2")),
+           qPrintable(fx.Platform().MessageTexts().first()));
+  QVERIFY(!fx.Form().Btext->CanUndo());
+}
+
+// ドロップ時にレシピを実行: every drop is merged and then cleaned by the chosen recipe, as
+// korvane-cli --drop -f does.
+void CliSameAsWindowTest::dropRecipeCleansEveryDrop() {
+  const QByteArray recipe = "strip-tags-drop-blank\ndelete-lines-with \"広告\"\nhalf-width\n";
+  QString recipePath;
+  QStringList paths;
+  {
+    TWindowFixture fx;
+    recipePath = fx.Write(QStringLiteral("clean.recipe"), recipe);
+    paths << fx.Write(QStringLiteral("a.html"), Page()) << fx.Write(QStringLiteral("b.html"), Page());
+    fx.ChooseFile(recipePath);
+    fx.Trigger("DropRecipe1");
+    QVERIFY(fx.Action("DropRecipe1")->isChecked());
+    fx.Form().DropDst1FileDrop(nullptr, paths, {});
+    const QByteArray window = QByteArray::fromStdString(fx.Form().Btext->Text());
+    const QString out = fx.FilePath(QStringLiteral("cli.out"));
+    QProcess cli;
+    cli.start(QStringLiteral(KORVANE_CLI), QStringList{QStringLiteral("--drop")} + paths +
+                                               QStringList{QStringLiteral("-f"), recipePath,
+                                                           QStringLiteral("-o"), out});
+    QVERIFY(cli.waitForFinished(60000) && cli.exitCode() == 0);
+    QCOMPARE(window, TWindowFixture::Read(out));
+    QVERIFY(!window.contains(Sjis(QStringLiteral("広告"))));
+  }
 }
 
 // Random bytes, with every byte that breaks or ends a line and bytes that are no Shift-JIS, set
