@@ -19,6 +19,7 @@
 #include "document/Encodings.h"
 #include "document/ForeignChars.h"
 #include "document/LightStr.h"
+#include "document/Recovery.h"
 #include "document/editor/TextBuffer.h"
 
 class QAction;
@@ -265,6 +266,24 @@ class TFmmein : public QMainWindow {
   void FillRecentRecipes();
   [[nodiscard]] static QString RecentRecipesPath();
   [[nodiscard]] static QString DropRecipePath();
+
+  // ---- crash recovery (document/UnmeinRecovery.cpp) ----
+  std::unique_ptr<Recovery::TWriter> RecoveryWriter;
+  [[nodiscard]] static QString RecoveryFolder();
+  void StartRecovery();
+  // A change of the text: a whole new text (or the first change since the document was
+  // saved) is snapshotted once the event is done, an edit goes into the journal.
+  void NoteChange(const TTextBuffer::TChange& Change);
+  void TakeSnapshot();
+  // Saved, closed or ended normally: the record goes.
+  void DiscardRecovery();
+  // Offers the documents of runs that did not end normally, one after the other.
+  void OfferRecovery();
+  // Lets go of the record as a crash would (for tests).
+  void AbandonRecoveryForTest();
+  bool snapshotTaken_ = false;
+  bool snapshotPending_ = false;
+  bool recoveryFailureTold_ = false;
 
   // ---- recently used documents (document/UnmeinRecent.cpp) ----
   QMenu* Recent1 = nullptr;  // 最近使ったファイル

@@ -156,6 +156,7 @@ void TFmmein::FormCreate(const QStringList& commandLine) {
     FileIO::SetBackupFolder(QFile::encodeName(DataFolder()).toStdString());
     EnsureFileExists(MemoClipPath);
   });
+  StartRecovery();
   RangeCaretPos = 0;
   // Several files (from a launcher or a file manager) are merged as one drop once the window
   // is shown; a single file opens as with Open.
@@ -218,6 +219,7 @@ void TFmmein::showEvent(QShowEvent* event) {
                                  text);
         }
         Run([this] { OfferInterruptedSaves(); });
+        Run([this] { OfferRecovery(); });
         Run([this] { MergeFileList(std::exchange(startupDrop_, QStringList())); });
       },
       Qt::QueuedConnection);
@@ -250,6 +252,9 @@ void TFmmein::OfferInterruptedSaves() {
 }
 
 void TFmmein::FormDestroy() {
+  // A normal end: nothing needs recovering.
+  DiscardRecovery();
+  RecoveryWriter.reset();
   UndoList.reset();
   WorkList.reset();
 }
@@ -292,6 +297,7 @@ void TFmmein::closeEvent(QCloseEvent* event) {
                                failures.join(QStringLiteral("\n\n")));
       }
     }
+    DiscardRecovery();
     event->accept();
   } else {
     event->ignore();

@@ -104,6 +104,7 @@ void TFmmein::FsaveClick(QObject*) {
   Appended = false;
   Btext->SetModified(false);
   savedName_ = Filesv.FileName;
+  DiscardRecovery();
   UpdateTitle();
   RememberRecent(Filesv.FileName);
   Bar->showMessage(QStringLiteral("保存しました: ") + Filesv.FileName, 10000);
@@ -136,6 +137,7 @@ void TFmmein::FcloseClick(QObject*) {
   SetBoundColor(ed2, false);
   Btext->SetColor(palette().color(QPalette::Button));
   CloseFindBar();
+  DiscardRecovery();
   savedName_.clear();
   UpdateTitle();
   if (FmMark != nullptr) FmMark->MK1->SetItemIndex(0);

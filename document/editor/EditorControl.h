@@ -90,6 +90,8 @@ class TEditorControl : public QAbstractScrollArea {
   [[nodiscard]] bool CanRedo() const noexcept { return buffer_.CanRedo(); }
   [[nodiscard]] bool CanUndoWhole() const noexcept { return buffer_.CanUndoWhole(); }
   void SetHistoryBudget(std::size_t bytes) { buffer_.SetHistoryBudget(bytes); }
+  // Told of every change of the text as it is made (for the crash-recovery record).
+  void SetChangeObserver(TTextBuffer::TObserver observer) { buffer_.SetObserver(std::move(observer)); }
   [[nodiscard]] std::size_t HistoryBytes() const noexcept { return buffer_.HistoryBytes(); }
   // The selection's ends as offsets (equal when nothing is selected); the anchor is where the
   // selection began, so a selection made right to left has anchor > caret.

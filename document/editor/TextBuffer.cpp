@@ -229,6 +229,7 @@ void TTextBuffer::LoadText(std::string bytes) {
   tabCells_.assign(tabs.size(), -1);
   tabLines_.Assign(std::move(tabs));
   longestDirty_ = true;
+  if (observer_) observer_({.Whole = true});
 }
 
 TTextBuffer::TOffset TTextBuffer::Length() const noexcept {
@@ -446,6 +447,7 @@ void TTextBuffer::Replace(TOffset from, TOffset to, std::string_view text) {
       longest_ = std::max(longest_, newCells);
     }
   }
+  if (observer_) observer_({.Whole = false, .At = from, .Removed = to - from, .Inserted = text});
 }
 
 // The most cells among lines first..last, or −1 when that would take long to count (many

@@ -15,6 +15,7 @@
 #include <any>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <cstdint>
 #include <string>
@@ -98,6 +99,17 @@ class TTextBuffer {
   [[nodiscard]] std::pair<TOffset, TOffset> RowOf(TOffset offset, TOffset cells) const;
   // Rows of a line (at least 1).
   [[nodiscard]] TOffset RowsOfLine(TLine line, TOffset cells) const;
+
+  // Told of every change of the text once it is made: [At, At + Removed) became Inserted, or
+  // (Whole) the text was replaced as a whole.
+  struct TChange {
+    bool Whole = false;
+    TOffset At = 0;
+    TOffset Removed = 0;
+    std::string_view Inserted;
+  };
+  using TObserver = std::function<void(const TChange&)>;
+  void SetObserver(TObserver observer) { observer_ = std::move(observer); }
 
   // The undo history, one for typing and whole replacements alike. Each Insert/Erase made
   // through Edit is a step; consecutive typing (each insertion where the last ended) and
@@ -247,6 +259,7 @@ class TTextBuffer {
   mutable std::uint64_t useClock_ = 0;
   // Deques: steps are never moved once in (a string moved into an older one would keep that
   // one's buffer, and the bytes counted would drift from the bytes held).
+  TObserver observer_;
   std::deque<TEdit> undo_;
   std::deque<TEdit> redo_;
   bool mergeOpen_ = false;
