@@ -27,6 +27,7 @@ constexpr std::string_view kSnapshotMagic = "KORVANE-RECOVERY-1\n";
 constexpr std::string_view kSnapshotFamily = "KORVANE-RECOVERY-";
 constexpr std::string_view kJournalMagic = "KORVANE-JOURNAL-1\n";
 constexpr std::uint32_t kEditMark = 0x4B454431;  // "KED1"
+constexpr std::string_view kMakingPrefix = "making-";
 
 template <class T>
 void Put(std::string& out, T value) {
@@ -209,12 +210,18 @@ void TWriter::Do(TTask& task) {
   switch (task.Kind) {
     case TTask::TKind::Snapshot: {
       if (record_.empty()) {
+        // Made under a name FindRecords passes over, locked, and only then given its name,
+        // so that no other reader ever sees it unlocked.
         std::error_code error;
-        const std::string record = folder_ + "/" + NewRecordName();
-        std::filesystem::create_directories(record, error);
-        if (error) return Fail(record, error.value());
-        lock_ = OpenLock(record);
-        if (!TryLock(lock_)) return Fail(record + "/lock", errno);
+        const std::string name = NewRecordName();
+        const std::string making = folder_ + "/" + std::string(kMakingPrefix) + name;
+        std::filesystem::create_directories(making, error);
+        if (error) return Fail(making, error.value());
+        if (lock_ >= 0) ::close(lock_);
+        lock_ = OpenLock(making);
+        if (!TryLock(lock_)) return Fail(making + "/lock", errno);
+        const std::string record = folder_ + "/" + name;
+        if (::rename(making.c_str(), record.c_str()) != 0) return Fail(record, errno);
         record_ = record;
       }
       ++generation_;
@@ -381,6 +388,14 @@ std::vector<TFound> FindRecords(const std::string& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
     if (!entry.is_directory(error)) continue;
     const std::string record = entry.path().string();
+    if (entry.path().filename().string().starts_with(kMakingPrefix)) {
+      // A record still being made, or one whose maker died before it had a name.
+      const FileIO::Posix::TDescriptor lock(OpenLock(record));
+      const auto age = std::filesystem::file_time_type::clock::now() -
+                       std::filesystem::last_write_time(entry.path(), error);
+      if (!error && age > std::chrono::minutes(1) && TryLock(lock.Get())) RemoveFiles(record);
+      continue;
+    }
     const FileIO::Posix::TDescriptor lock(OpenLock(record));
     if (lock.Get() < 0) continue;
     if (!TryLock(lock.Get())) continue;  // a running program's

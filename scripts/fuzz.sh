@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(page_text readers codec convert replace textbuffer recipe saverecord)
+[ ${#targets[@]} -gt 0 ] || targets=(page_text readers codec convert replace textbuffer recipe saverecord recovery)
 if ! command -v clang++ >/dev/null; then
   as_root=()
   [ "$(id -u)" -eq 0 ] || as_root=(sudo)
@@ -36,6 +36,8 @@ seed textbuffer samples/sample.txt
 seed recipe samples/*.recipe
 seed saverecord
 printf 'KORVANE-BACKUP-1\n' > build-fuzz/corpus/saverecord/magic
+seed recovery
+printf '\x20KORVANE-RECOVERY-1\n\x01\0\0\0\0\0\0\0KORVANE-JOURNAL-1\n\x01\0\0\0\0\0\0\0' > build-fuzz/corpus/recovery/magic
 
 failed=0
 for target in "${targets[@]}"; do

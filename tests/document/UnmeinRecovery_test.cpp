@@ -202,7 +202,11 @@ void UnmeinRecoveryTest::killedProgramsDocumentIsRebuilt() {
     std::set<std::uint64_t> allowed;
     for (qsizetype i = lastCommand; i < lines.size(); ++i) allowed.insert(lines[i].mid(2).toULongLong());
     const std::vector<Recovery::TFound> found = Records(home);
-    QCOMPARE(found.size(), std::size_t{1});
+    QVERIFY2(found.size() == 1,
+             qPrintable(QStringLiteral("round %1: %2 records; %3 in the folder; log %4")
+                            .arg(round).arg(found.size())
+                            .arg(QDir(home + QStringLiteral("/recovery")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(','))
+                            .arg(lines.join('|').left(300))));
     offered += 1;
     if (!found[0].Problem.empty()) {
       ++corrupt;
