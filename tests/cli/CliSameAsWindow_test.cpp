@@ -232,6 +232,7 @@ class CliSameAsWindowTest : public QObject {
   void recordedRecipesGiveTheWindowsBytes();
   void recipeWithAFailingLineChangesNothing();
   void dropRecipeCleansEveryDrop();
+  void recipesCarryCharactersShiftJisLacks();
 };
 
 void CliSameAsWindowTest::sameBytesThroughBothFrontEnds() {
@@ -368,6 +369,34 @@ void CliSameAsWindowTest::dropRecipeCleansEveryDrop() {
     QCOMPARE(window, TWindowFixture::Read(out));
     QVERIFY(!window.contains(Sjis(QStringLiteral("広告"))));
   }
+}
+
+// A replace of characters Shift-JIS lacks, recorded in the window on a UTF-8 document: the
+// recipe run by korvane-cli writes the same UTF-8 the window saves.
+void CliSameAsWindowTest::recipesCarryCharactersShiftJisLacks() {
+  TWindowFixture fx;
+  const QString doc = fx.Write(QStringLiteral("utf8.txt"), QStringLiteral("café crème\r\nnaïve 😀\r\n").toUtf8());
+  const QString recipe = fx.FilePath(QStringLiteral("foreign.recipe"));
+  fx.Open(doc);
+  fx.Trigger("RecStart1");
+  Dialog("R1", {QStringLiteral("é"), QStringLiteral("😀"), QStringLiteral("è")}, false, false, false, QString())
+      .Window(fx);
+  fx.Trigger("RecStop1");
+  fx.ChooseFile(recipe);
+  fx.Trigger("RecSave1");
+  const QString window = fx.FilePath(QStringLiteral("window.txt"));
+  fx.ChooseFile(window, 1, -1);  // the encoding the document came in: UTF-8
+  fx.Trigger("Fsave");
+  QVERIFY(fx.Platform().Messages.isEmpty());
+  const QString out = fx.FilePath(QStringLiteral("cli.txt"));
+  QProcess cli;
+  cli.start(QStringLiteral(KORVANE_CLI), {doc, QStringLiteral("-f"), recipe, QStringLiteral("--to"),
+                                          QStringLiteral("utf-8"), QStringLiteral("-o"), out});
+  QVERIFY(cli.waitForFinished(60000));
+  QVERIFY2(cli.exitCode() == 0, qPrintable(QString::fromUtf8(cli.readAllStandardError())));
+  QCOMPARE(TWindowFixture::Read(out), TWindowFixture::Read(window));
+  QCOMPARE(QString::fromUtf8(TWindowFixture::Read(window)),
+           QStringLiteral("cafè crème\r\nnaïve è\r\n"));
 }
 
 // Random bytes, with every byte that breaks or ends a line and bytes that are no Shift-JIS, set
