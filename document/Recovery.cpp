@@ -18,7 +18,6 @@
 #include <utility>
 
 #include "document/PosixFile.h"
-#include "document/SaveRecord.h"
 
 namespace Recovery {
 
@@ -72,10 +71,19 @@ class TReader {
   std::string_view rest_;
 };
 
+// FNV-1a over eight bytes at a time (then the rest byte by byte): a snapshot of 100 MB is
+// summed at memory speed, not at a byte a step.
 std::uint64_t Checksum(std::string_view bytes) {
-  FileIO::TChecksum sum;
-  sum.Add(bytes);
-  return sum.Value();
+  constexpr std::uint64_t kPrime = 1099511628211ull;
+  std::uint64_t sum = 14695981039346656037ull;
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    sum = (sum ^ word) * kPrime;
+  }
+  for (; i < bytes.size(); ++i) sum = (sum ^ static_cast<unsigned char>(bytes[i])) * kPrime;
+  return sum;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {

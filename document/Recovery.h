@@ -8,7 +8,8 @@
 // Record: <data folder>/recovery/<id>/ with `lock`, `snapshot` and `journal`.
 //   snapshot: "KORVANE-RECOVERY-1\n", then little-endian fields: u64 generation, i64 time,
 //     u32 format, u32 foreign entries (u8 is-byte, u32 value each), u32 + bytes of the shown
-//     name, u32 + bytes of the file name, u64 text size, u64 text checksum; then the text.
+//     name, u32 + bytes of the file name, u64 text size, u64 text checksum (FNV-1a over
+//     eight-byte words); then the text.
 //   journal: "KORVANE-JOURNAL-1\n", u64 generation; then edits: u32 mark, i64 at, i64 removed,
 //     u32 inserted size, the inserted bytes, u64 checksum of all of it. A journal of another
 //     generation than the snapshot's, and a torn last edit, are left out.
