@@ -1,10 +1,22 @@
 // Takes a fuzzer's bytes apart: small numbers and strings first, the rest as it is.
 #pragma once
 
+#include <stdlib.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+// The run's own folder under /tmp (/tmp/korvane-fuzz-<what>-…), made on the first call; a
+// fuzzer names one, so later calls get the same.
+inline const std::string& ScratchFolder(const char* what) {
+  static const std::string folder = [what] {
+    std::string name = std::string("/tmp/korvane-fuzz-") + what + "-XXXXXX";
+    return std::string(::mkdtemp(name.data()));
+  }();
+  return folder;
+}
 
 class TFuzzInput {
  public:

@@ -10,23 +10,11 @@
 #include "document/Failures.h"
 #include "fuzz/FuzzInput.h"
 
-namespace {
-
-std::string Folder() {
-  static const std::string folder = [] {
-    char name[] = "/tmp/korvane-fuzz-XXXXXX";
-    return std::string(::mkdtemp(name));
-  }();
-  return folder;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TFuzzInput input(data, size);
   const std::uint8_t choice = input.Byte();
   const char* const names[] = {"a.txt", "a.html", "a.URL", "a.htm"};
-  const std::string path = Folder() + "/" + names[choice % 4];
+  const std::string path = ScratchFolder("readers") + "/" + names[choice % 4];
   const std::string_view bytes = input.Rest();
   if (FILE* file = std::fopen(path.c_str(), "wb")) {
     std::fwrite(bytes.data(), 1, bytes.size(), file);

@@ -12,14 +12,6 @@
 
 namespace {
 
-const std::string& Folder() {
-  static const std::string folder = [] {
-    char name[] = "/tmp/korvane-fuzz-recovery-XXXXXX";
-    return std::string(::mkdtemp(name));
-  }();
-  return folder;
-}
-
 void WriteFile(const std::string& path, std::string_view bytes) {
   if (FILE* file = std::fopen(path.c_str(), "wb")) {
     std::fwrite(bytes.data(), 1, bytes.size(), file);
@@ -34,11 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t split = input.Byte();
   const std::string_view bytes = input.Rest();
   const std::size_t cut = bytes.empty() ? 0 : split % (bytes.size() + 1);
-  const std::string record = Folder() + "/fuzz";
+  const std::string record = ScratchFolder("recovery") + "/fuzz";
   ::mkdir(record.c_str(), 0700);
   WriteFile(record + "/snapshot", bytes.substr(0, cut));
   WriteFile(record + "/journal", bytes.substr(cut));
-  for (const Recovery::TFound& found : Recovery::FindRecords(Folder())) {
+  for (const Recovery::TFound& found : Recovery::FindRecords(ScratchFolder("recovery"))) {
     if (!found.Problem.empty() && !found.Text.empty()) std::abort();
   }
   ::unlink((record + "/snapshot").c_str());

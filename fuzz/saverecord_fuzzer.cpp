@@ -10,28 +10,16 @@
 #include "document/SaveRecord.h"
 #include "fuzz/FuzzInput.h"
 
-namespace {
-
-const std::string& Folder() {
-  static const std::string folder = [] {
-    char name[] = "/tmp/korvane-fuzz-records-XXXXXX";
-    return std::string(::mkdtemp(name));
-  }();
-  return folder;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TFuzzInput input(data, size);
-  const std::string record = Folder() + "/doc.txt.korvane-backup-fuzz01";
+  const std::string record = ScratchFolder("records") + "/doc.txt.korvane-backup-fuzz01";
   const std::string_view bytes = input.Rest();
   if (FILE* file = std::fopen(record.c_str(), "wb")) {
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
   }
   for (const FileIO::TInterruptedSave& save :
-       FileIO::FindInterruptedSaves(Folder(), Folder() + "/doc.txt")) {
+       FileIO::FindInterruptedSaves(ScratchFolder("records"), ScratchFolder("records") + "/doc.txt")) {
     (void)save;
   }
   ::unlink(record.c_str());

@@ -49,6 +49,11 @@ void TEditorControl::SetText(std::string_view bytes) {
 void TEditorControl::SetText(std::string&& bytes) {
   CommitPreedit();
   buffer_.SetBytes(std::move(bytes));
+  AfterWholeText();
+}
+
+// A whole new text is shown from its start, caret there, and counts as a change.
+void TEditorControl::AfterWholeText() {
   caret_ = anchor_ = 0;
   goalColumn_ = -1;
   topLine_ = 0;
@@ -280,13 +285,7 @@ TEditorControl::TOffset TEditorControl::FindPrevious(std::string_view mark, bool
 bool TEditorControl::ReplaceAll(std::string&& bytes, std::any note) {
   CommitPreedit();
   const bool kept = buffer_.ReplaceAll(std::move(bytes), std::move(note));
-  caret_ = anchor_ = 0;
-  goalColumn_ = -1;
-  topLine_ = 0;
-  topRowStart_ = 0;
-  horizontalScrollBar()->setValue(0);
-  modified_ = true;
-  AfterEdit();
+  AfterWholeText();
   return kept;
 }
 

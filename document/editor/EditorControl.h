@@ -241,6 +241,7 @@ class TEditorControl : public QAbstractScrollArea {
   void AfterEdit();
   void TextChangedNotice();
   void AfterHistoryStep(const std::optional<TStepDone>& step, bool undone);
+  void AfterWholeText();
   // The bytes from .. to as text; shown: pairs CP932 holds twice as their characters
   // (Cp932::DecodeShownForEditor) instead of escape units.
   [[nodiscard]] QString DecodeRange(TOffset from, TOffset to, bool shown = false) const;
