@@ -55,12 +55,12 @@ int RunChild(char** argv) {
   for (;;) {
     if (random() % 4 == 0) {
       fm.ConvertRange(rules[random() % 3], {});
-      // Its snapshot is handed to the writer once the event loop runs (a busy machine may take
-      // more than one pass).
-      do QCoreApplication::processEvents(); while (fm.snapshotPending_);
-      // Its state may reach the disk before the log says it did ("c"), and has once "C" is there.
+      // Its state is logged before its snapshot can reach the disk ("c"), and again once it
+      // has ("C"); the snapshot is handed to the writer when the event loop runs (a busy
+      // machine may take more than one pass).
       const std::string sum = std::to_string(Sum(fm.Btext->Text())) + "\n";
       (void)::write(log, ("c " + sum).data(), sum.size() + 2);
+      do QCoreApplication::processEvents(); while (fm.snapshotPending_);
       fm.RecoveryWriter->Flush();
       (void)::write(log, ("C " + sum).data(), sum.size() + 2);
     } else {
