@@ -148,6 +148,8 @@ void TFmmein::RunRecipeFile(const QString& FileName) {
     document.SetText(Btext->Text());
     Commands::TSession session(document, &foreign);
     for (const Commands::TCommand& command : commands) session.Run(command);
+    // Room for a result about the document's size, so that it is not copied as it grows.
+    result.reserve(static_cast<std::size_t>(Btext->TextLength() + Btext->TextLength() / 8 + 4096));
     session.WriteOutput([&](std::string_view piece) { result.append(piece); });
   } catch (const Recipe::EUsageError& failure) {
     Platform().ShowMessage(this, PromptPoint(), TMessageKind::Error, QStringLiteral("レシピ"),
