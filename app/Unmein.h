@@ -275,6 +275,9 @@ class TFmmein : public QMainWindow {
   // saved) is snapshotted once the event is done, an edit goes into the journal.
   void NoteChange(const TTextBuffer::TChange& Change);
   void TakeSnapshot();
+  // Copies the text for the snapshot a slice at a time, so the user interface never waits for
+  // a whole 100 MB copy; a change of the text starts the copy again.
+  void CopySnapshotSlice();
   // Saved, closed or ended normally: the record goes.
   void DiscardRecovery();
   // Offers the documents of runs that did not end normally, one after the other.
@@ -283,6 +286,9 @@ class TFmmein : public QMainWindow {
   void AbandonRecoveryForTest();
   bool snapshotTaken_ = false;
   bool snapshotPending_ = false;
+  bool snapshotting_ = false;  // a copy for the snapshot is under way
+  std::shared_ptr<std::string> snapshotCopy_;
+  std::uint64_t snapshotRevision_ = 0;
   bool recoveryFailureTold_ = false;
 
   // ---- recently used documents (document/UnmeinRecent.cpp) ----

@@ -237,9 +237,16 @@ int main(int argc, char** argv) {
     form.DiscardRecovery();  // as after a save: the next change begins a new record
     form.RecoveryWriter->Flush();
     Key(editor, Qt::Key_X, QStringLiteral("x"));
-    timer.start();
-    QApplication::processEvents();
-    Line("recovery: first change, the copy for the writer", Ms(timer), -1, "(UI thread)");
+    double longestSlice = 0;
+    QElapsedTimer copying;
+    copying.start();
+    do {
+      timer.start();
+      QApplication::processEvents();
+      longestSlice = std::max(longestSlice, Ms(timer));
+    } while (form.snapshotPending_ || form.snapshotting_);
+    std::printf("  %-48s %9.1f ms   (in slices, the longest %.1f ms; goal <= 16 ms)\n",
+                "recovery: first change, the copy for the writer", Ms(copying), longestSlice);
     timer.start();
     form.RecoveryWriter->Flush();
     const double written = Ms(timer);

@@ -40,23 +40,51 @@ void TFmmein::StartRecovery() {
 
 void TFmmein::NoteChange(const TTextBuffer::TChange& Change) {
   if (!RecoveryWriter) return;
+  // While a snapshot is waiting or being copied it will hold this change; an edit goes into
+  // the journal only after a snapshot of the text it changes.
+  if (snapshotPending_ || snapshotting_) return;
   if (Change.Whole || !snapshotTaken_) {
-    if (!snapshotPending_) {
-      snapshotPending_ = true;
-      QTimer::singleShot(0, this, [this] { Run([this] { TakeSnapshot(); }); });
-    }
+    snapshotPending_ = true;
+    QTimer::singleShot(0, this, [this] { Run([this] { TakeSnapshot(); }); });
     return;
   }
-  if (!snapshotPending_) RecoveryWriter->Edit(Change.At, Change.Removed, Change.Inserted);
+  RecoveryWriter->Edit(Change.At, Change.Removed, Change.Inserted);
 }
 
 void TFmmein::TakeSnapshot() {
   snapshotPending_ = false;
   if (!RecoveryWriter) return;
   if (!HasDocument || !(Btext->Modified() || Appended)) {
+    snapshotting_ = false;
     DiscardRecovery();
     return;
   }
+  snapshotCopy_ = std::make_shared<std::string>();
+  snapshotCopy_->reserve(static_cast<std::size_t>(Btext->TextLength()));
+  snapshotRevision_ = Btext->Revision();
+  snapshotting_ = true;
+  CopySnapshotSlice();
+}
+
+void TFmmein::CopySnapshotSlice() {
+  if (!snapshotting_ || !RecoveryWriter) return;
+  if (Btext->Revision() != snapshotRevision_) {  // changed meanwhile: copy it anew
+    snapshotting_ = false;
+    snapshotPending_ = true;
+    QTimer::singleShot(0, this, [this] { Run([this] { TakeSnapshot(); }); });
+    return;
+  }
+  constexpr std::int64_t kSliceBytes = std::int64_t{16} << 20;  // a few milliseconds
+  const std::int64_t length = Btext->TextLength();
+  const auto at = static_cast<std::int64_t>(snapshotCopy_->size());
+  const std::int64_t end = std::min(length, at + kSliceBytes);
+  snapshotCopy_->resize(static_cast<std::size_t>(end));
+  Btext->Buffer().CopyBytes(at, end, snapshotCopy_->data() + at);
+  if (end < length) {
+    QTimer::singleShot(0, this, [this] { Run([this] { CopySnapshotSlice(); }); });
+    return;
+  }
+  snapshotting_ = false;
   Recovery::TMeta meta;
   meta.Shown = Bar->PanelText(0).trimmed().toStdString();
   meta.FileName = Filesv.FileName.toStdString();
@@ -67,7 +95,7 @@ void TFmmein::TakeSnapshot() {
     meta.Foreign.push_back(*entry);
   }
   meta.Time = static_cast<std::int64_t>(std::time(nullptr));
-  RecoveryWriter->Snapshot(std::make_shared<const std::string>(Btext->Text()), std::move(meta));
+  RecoveryWriter->Snapshot(std::move(snapshotCopy_), std::move(meta));
   snapshotTaken_ = true;
   const std::string failure = RecoveryWriter->TakeFailure();
   if (!failure.empty() && !recoveryFailureTold_) {
@@ -80,11 +108,16 @@ void TFmmein::TakeSnapshot() {
 void TFmmein::DiscardRecovery() {
   if (RecoveryWriter && snapshotTaken_) RecoveryWriter->Discard();
   snapshotTaken_ = false;
+  snapshotting_ = false;
+  snapshotCopy_.reset();
 }
 
 void TFmmein::AbandonRecoveryForTest() {
   if (!RecoveryWriter) return;
-  if (snapshotPending_) TakeSnapshot();
+  while (snapshotPending_ || snapshotting_) {
+    if (snapshotPending_) TakeSnapshot();
+    else CopySnapshotSlice();
+  }
   RecoveryWriter->Abandon();
   RecoveryWriter.reset();
 }
@@ -132,7 +165,6 @@ void TFmmein::OfferRecovery() {
     Filesv.FileName = QString::fromStdString(found.Meta.FileName);
     ShowEncoding();
     Recovery::RemoveRecord(found.Record);
-    TakeSnapshot();  // the restored document has a record of this run at once
-    return;
+    return;  // its own record follows from the change of the text
   }
 }

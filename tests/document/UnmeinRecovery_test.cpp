@@ -60,7 +60,7 @@ int RunChild(char** argv) {
       // machine may take more than one pass).
       const std::string sum = std::to_string(Sum(fm.Btext->Text())) + "\n";
       (void)::write(log, ("c " + sum).data(), sum.size() + 2);
-      do QCoreApplication::processEvents(); while (fm.snapshotPending_);
+      do QCoreApplication::processEvents(); while (fm.snapshotPending_ || fm.snapshotting_);
       fm.RecoveryWriter->Flush();
       (void)::write(log, ("C " + sum).data(), sum.size() + 2);
     } else {
