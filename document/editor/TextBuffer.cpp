@@ -229,7 +229,7 @@ void TTextBuffer::LoadText(std::string bytes) {
   tabCells_.assign(tabs.size(), -1);
   tabLines_.Assign(std::move(tabs));
   longestDirty_ = true;
-  if (observer_) observer_({.Whole = true});
+  if (observer_) observer_({.Whole = true, .At = 0, .Removed = 0, .Inserted = {}});
 }
 
 TTextBuffer::TOffset TTextBuffer::Length() const noexcept {
@@ -546,7 +546,7 @@ TTextBuffer::TOffset TTextBuffer::Edit(TOffset from, TOffset to, std::string_vie
     last->Removed += removed;  // Delete on
   } else {
     last = nullptr;
-    Remember({.At = from, .Removed = std::move(removed), .Inserted = std::string(text)});
+    Remember({.At = from, .Removed = std::move(removed), .Inserted = std::string(text), .Whole = false, .Note = {}});
   }
   if (last != nullptr) {
     historyBytes_ += StepBytes(*last) - lastBytes;
@@ -560,7 +560,7 @@ bool TTextBuffer::ReplaceAll(std::string bytes, std::any note) {
   mergeOpen_ = false;
   std::string old = TakeText();
   LoadText(std::move(bytes));
-  Remember({.Removed = std::move(old), .Whole = true, .Note = std::move(note)});
+  Remember({.At = 0, .Removed = std::move(old), .Inserted = {}, .Whole = true, .Note = std::move(note)});
   return !undo_.empty();
 }
 
@@ -569,42 +569,31 @@ bool TTextBuffer::CanUndoWhole() const noexcept {
                      [](const TEdit& step) { return step.Whole && step.Note.has_value(); });
 }
 
-std::optional<TTextBuffer::TStepDone> TTextBuffer::Undo() {
-  mergeOpen_ = false;
-  if (undo_.empty()) return std::nullopt;
-  TEdit step = std::move(undo_.back());
-  undo_.pop_back();
-  historyBytes_ -= StepBytes(step);
-  TStepDone done{.Whole = step.Whole, .Note = step.Note};
-  if (step.Whole) {
-    step.Inserted = TakeText();
-    LoadText(std::exchange(step.Removed, std::string()));
-  } else {
-    Replace(step.At, step.At + static_cast<TOffset>(step.Inserted.size()), step.Removed);
-    done.Caret = step.At + static_cast<TOffset>(step.Removed.size());
-  }
-  historyBytes_ += StepBytes(step);
-  redo_.push_back(std::move(step));
-  KeepBudget();
-  return done;
-}
+std::optional<TTextBuffer::TStepDone> TTextBuffer::Undo() { return Step(undo_, redo_, true); }
 
-std::optional<TTextBuffer::TStepDone> TTextBuffer::Redo() {
+std::optional<TTextBuffer::TStepDone> TTextBuffer::Redo() { return Step(redo_, undo_, false); }
+
+// Takes the last step of `from` back (undo) or again (redo) and puts it on `to`. A step's
+// Removed and Inserted trade places between the two directions.
+std::optional<TTextBuffer::TStepDone> TTextBuffer::Step(std::deque<TEdit>& from,
+                                                         std::deque<TEdit>& to, bool undo) {
   mergeOpen_ = false;
-  if (redo_.empty()) return std::nullopt;
-  TEdit step = std::move(redo_.back());
-  redo_.pop_back();
+  if (from.empty()) return std::nullopt;
+  TEdit step = std::move(from.back());
+  from.pop_back();
   historyBytes_ -= StepBytes(step);
+  std::string& back = undo ? step.Removed : step.Inserted;  // the text this direction restores
+  std::string& gone = undo ? step.Inserted : step.Removed;  // the text it takes away
   TStepDone done{.Whole = step.Whole, .Note = step.Note};
   if (step.Whole) {
-    step.Removed = TakeText();
-    LoadText(std::exchange(step.Inserted, std::string()));
+    gone = TakeText();
+    LoadText(std::exchange(back, std::string()));
   } else {
-    Replace(step.At, step.At + static_cast<TOffset>(step.Removed.size()), step.Inserted);
-    done.Caret = step.At + static_cast<TOffset>(step.Inserted.size());
+    Replace(step.At, step.At + static_cast<TOffset>(gone.size()), back);
+    done.Caret = step.At + static_cast<TOffset>(back.size());
   }
   historyBytes_ += StepBytes(step);
-  undo_.push_back(std::move(step));
+  to.push_back(std::move(step));
   KeepBudget();
   return done;
 }

@@ -267,6 +267,7 @@ class TTextBuffer {
   std::size_t historyBudget_ = DefaultHistoryBudget();
   [[nodiscard]] static std::size_t StepBytes(const TEdit& step) noexcept;
   void Remember(TEdit step);  // pushes an undo step, forgets the redo steps, keeps the budget
+  std::optional<TStepDone> Step(std::deque<TEdit>& from, std::deque<TEdit>& to, bool undo);
   void ForgetRedo();
   void KeepBudget();
   // The text without the history: LoadText takes bytes in the buffer's form, TakeText hands
