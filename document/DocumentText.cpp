@@ -178,9 +178,9 @@ std::string HtmlLostText(std::string_view fileName) {
 TLoader::TLoader(bool useFileName, TTell tellHtmlLost)
     : useFileName_(useFileName), tellHtmlLost_(std::move(tellHtmlLost)) {}
 
-void TLoader::Read(TSource& source, TLightStrings& list) {
+std::string TLoader::Read(TSource& source) {
   try {
-    ReadFile(source, list);
+    return ReadFile(source);
   } catch (const EKorvaneError& failure) {
     // After a drop of many files the reason alone would not say which one failed.
     throw ELoadError(source.Shown, failure.what());
@@ -229,7 +229,19 @@ std::optional<Encodings::TFormat> TLoader::FormatToConvert(TSource& source) {
   return found.Format;
 }
 
-void TLoader::ReadFile(TSource& source, TLightStrings& list) {
+std::string TLoader::TextOf(const TSource& source, Readers::TReadText read) {
+  if (read.Report.HtmlOpenFailed) {
+    if (!tellHtmlLost_) throw EInOutError(read.Report.HtmlOpenError);
+    tellHtmlLost_(HtmlLostText(source.FileName));
+  }
+  if (read.Report.StoppedAtLine >= 0) {
+    notices_.push_back({source.FileName, read.Report.StoppedAtLine});
+  }
+  return std::move(read.Text);
+}
+
+std::string TLoader::ReadFile(TSource& source) {
+  const bool html = Readers::IsHtmlFile(source.Path);
   if (!Readers::IsShortcutFile(source.Path) || source.Content) {
     if (const std::optional<Encodings::TFormat> format = FormatToConvert(source)) {
       // The file mapped where the process allows it: its bytes are read once, converting.
@@ -247,71 +259,57 @@ void TLoader::ReadFile(TSource& source, TLightStrings& list) {
       content = {};
       conversions_.push_back({source.FileName, *format, true, conversion.Undecodable,
                               conversion.Unstored, conversion.UnknownEscape});
-      const bool html = Readers::IsHtmlFile(source.Path);
-      const Readers::TReadReport report =
-          Readers::ReadDocumentBytes(std::move(conversion.Bytes), html, list);
-      if (report.StoppedAtLine >= 0) notices_.push_back({source.FileName, report.StoppedAtLine});
-      return;
+      return TextOf(source, Readers::DocumentBytesAsText(std::move(conversion.Bytes), html));
     }
   }
   if (source.Content) {
     // Standard input, or a small file read whole already: by the rules its name chooses.
-    const Readers::TReadReport report = Readers::ReadDocumentBytes(
-        std::move(*source.Content), Readers::IsHtmlFile(source.Path), list);
+    std::string bytes = std::move(*source.Content);
     source.Content.reset();
-    if (report.StoppedAtLine >= 0) notices_.push_back({source.FileName, report.StoppedAtLine});
-    return;
+    return TextOf(source, Readers::DocumentBytesAsText(std::move(bytes), html));
   }
   if (Readers::IsShortcutFile(source.Path)) {
-    Readers::ReadShortcutFile(source.Path, source.FileNameCp932, useFileName_, list);
-    return;
+    TLightStrings lines;
+    Readers::ReadShortcutFile(source.Path, source.FileNameCp932, useFileName_, lines);
+    return lines.GetText();
   }
-  const Readers::TReadReport report = Readers::ReadDocumentFile(source.Path, list);
-  if (report.HtmlOpenFailed) {
-    if (!tellHtmlLost_) throw EInOutError(report.HtmlOpenError);
-    tellHtmlLost_(HtmlLostText(source.FileName));
-  }
-  if (report.StoppedAtLine >= 0) notices_.push_back({source.FileName, report.StoppedAtLine});
+  return TextOf(source, Readers::ReadDocumentText(source.Path));
 }
 
 // The text ends at its first NUL: what follows it in this file (or, in a drop, in the files
 // after it) is not in the document.
-void TLoader::NoteNulCut(const TSource& source, const TLightStrings& lines, bool moreFilesFollow) {
-  const Readers::TNulCut cut = Readers::FindNulCut(lines);
+void TLoader::NoteNulCut(const TSource& source, std::string_view text, bool moreFilesFollow) {
+  const Readers::TNulCut cut = Readers::FindNulCut(text);
   if (cut.Line < 0 || !(cut.DropsText || moreFilesFollow)) return;
   notices_.push_back({source.FileName, cut.Line, true, moreFilesFollow});
 }
 
 void TLoader::Open(TTextTarget& target, TSource source) {
-  auto lines = std::make_unique<TLightStrings>();
   target.Clear();
-  Read(source, *lines);
-  NoteNulCut(source, *lines, false);
-  target.SetLines(lines);
+  std::string text = Read(source);
+  NoteNulCut(source, text, false);
+  target.SetText(std::move(text));
 }
 
 void TLoader::Append(TTextTarget& target, TSource source) {
-  TLightStrings lines;
-  Read(source, lines);
-  NoteNulCut(source, lines, false);
-  target.AppendLines(lines.GetText());
+  const std::string text = Read(source);
+  NoteNulCut(source, text, false);
+  target.AppendLines(text);
 }
 
 void TLoader::Merge(TTextTarget& target, std::vector<TSource> sources, bool hadDocument) {
   if (sources.empty()) return;
-  TLightStrings perFile;
-  TLightStrings merged;
+  // Every file's text ends with a line break and the join puts a CR LF after it.
+  std::string merged = hadDocument ? target.Text() : std::string();
   for (std::size_t i = 0; i < sources.size(); ++i) {
-    Read(sources[i], perFile);
-    NoteNulCut(sources[i], perFile, i + 1 < sources.size());
-    merged.Add(perFile.GetText());
-    perFile.Clear();
+    const std::string text = Read(sources[i]);
+    NoteNulCut(sources[i], text, i + 1 < sources.size());
+    merged.append(text).append("\r\n");
   }
-  // Every file's text ends with CR LF and the join puts another after it.
   if (hadDocument) {
-    target.ExtendText(target.Text() + merged.GetText());
+    target.ExtendText(std::move(merged));
   } else {
-    target.SetText(merged.GetText());
+    target.SetText(std::move(merged));
   }
 }
 

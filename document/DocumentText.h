@@ -16,6 +16,7 @@
 #include "document/Failures.h"
 #include "document/ForeignChars.h"
 #include "document/LightStr.h"
+#include "document/Readers.h"
 
 namespace DocumentLoad {
 
@@ -152,9 +153,10 @@ class TLoader {
   // target stays as it is.
   void Merge(TTextTarget& target, std::vector<TSource> sources, bool hadDocument);
 
-  // Reads one file into list (cleared first) as every load does: a shortcut with its reader,
-  // any other file with Readers::ReadDocumentFile. Throws ELoadError naming the file.
-  void Read(TSource& source, TLightStrings& list);
+  // Reads one file as every load does, as the text of its lines (Readers::TReadText): a
+  // shortcut with its reader, any other file with Readers::ReadDocumentText. Throws
+  // ELoadError naming the file.
+  [[nodiscard]] std::string Read(TSource& source);
 
   // The parts of files that the loads so far could not bring into the document.
   [[nodiscard]] const TCutNotices& Notices() const { return notices_; }
@@ -171,8 +173,10 @@ class TLoader {
  private:
   // Whether source is to be converted, and from what; notes an unsure Shift-JIS.
   [[nodiscard]] std::optional<Encodings::TFormat> FormatToConvert(TSource& source);
-  void ReadFile(TSource& source, TLightStrings& list);
-  void NoteNulCut(const TSource& source, const TLightStrings& lines, bool moreFilesFollow);
+  std::string ReadFile(TSource& source);
+  // The read's text, once what it reports is told or noted.
+  std::string TextOf(const TSource& source, Readers::TReadText read);
+  void NoteNulCut(const TSource& source, std::string_view text, bool moreFilesFollow);
 
   bool useFileName_;
   TTell tellHtmlLost_;

@@ -255,8 +255,9 @@ std::string ReadWholeFile(const std::string& path) {
   return ReadAll(file);
 }
 
-std::string ReadAll(TInputFile& file) {
+std::string ReadAll(TInputFile& file, std::size_t spare) {
   std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(file.Size()) + spare);
   bytes.resize(static_cast<std::size_t>(file.Size()));
   std::size_t filled = 0;
   for (;;) {

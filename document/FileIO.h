@@ -76,7 +76,7 @@ class TInputFile {
 };
 
 // The rest of an open file, read to its end. Throws EInOutError on a read error.
-[[nodiscard]] std::string ReadAll(TInputFile& file);
+[[nodiscard]] std::string ReadAll(TInputFile& file, std::size_t spare = 0);
 
 // Lets ReadContent map files into memory instead of reading them (off unless set; applies to
 // the whole process), except the file `except`. A mapped file costs neither a copy nor memory

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <optional>
 
 #include "convert/Strfunc.h"
@@ -82,17 +83,12 @@ bool ScrubNulBytes(TByteStream& stream) {
   return true;
 }
 
-TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list) {
-  list.Clear();
-  TReadReport report;
-  if (!IsHtmlFile(path)) {
-    list.LoadFromFile(path);
-    report.StoppedAtLine = list.StoppedAtLine();
-    return report;
-  }
-  std::optional<FileIO::TInputFile> file;
+namespace {
+
+// Opens an HTML page; nothing, with the report saying so, when it exists but cannot be opened.
+std::optional<FileIO::TInputFile> OpenHtmlFile(const std::string& path, TReadReport& report) {
   try {
-    file.emplace(path);
+    return std::optional<FileIO::TInputFile>(std::in_place, path);
   } catch (const ENotRegularFile&) {
     throw;  // a pipe, socket or device is no HTML page that failed to open: the caller says so
   } catch (const EInOutError& failure) {
@@ -104,9 +100,83 @@ TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list) {
     }
     report.HtmlOpenFailed = true;
     report.HtmlOpenError = failure.ErrorCode;
+    return std::nullopt;
+  }
+}
+
+constexpr char kEndOfFileByte = '\x1A';
+
+bool EndsWithBreak(std::string_view text, bool lineFeedBreaks) {
+  if (text.empty()) return false;
+  if (text.back() == '\r') return true;
+  return text.back() == '\n' && (lineFeedBreaks || (text.size() > 1 && text.end()[-2] == '\r'));
+}
+
+// A text file: only CR and CR LF end lines (a lone LF stays in its line, which still needs the
+// break after it), NUL stays, and the first 0x1A ends the input.
+TReadText TextFileAsText(std::string bytes) {
+  TReadText read;
+  if (const void* eof = std::memchr(bytes.data(), kEndOfFileByte, bytes.size())) {
+    const auto at = static_cast<std::size_t>(static_cast<const char*>(eof) - bytes.data());
+    if (at + 1 < bytes.size()) {
+      read.Report.StoppedAtLine = static_cast<std::int32_t>(
+          std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at), '\r'));
+    }
+    bytes.resize(at);
+  }
+  if (!bytes.empty() && !EndsWithBreak(bytes, false)) bytes += "\r\n";
+  read.Text = std::move(bytes);
+  return read;
+}
+
+// An HTML file: NUL bytes made blanks but a last one, which ends the text; every kind of break
+// ends a line.
+TReadText HtmlFileAsText(std::string bytes) {
+  TReadText read;
+  if (bytes.size() < 2) {
+    read.Text.assign(kUnreadableHtmlLine).append("\r\n");
+    return read;
+  }
+  if (bytes.back() == '\0') bytes.pop_back();
+  char* const end = bytes.data() + bytes.size();
+  for (char* nul = bytes.data();
+       (nul = static_cast<char*>(std::memchr(nul, 0, static_cast<std::size_t>(end - nul))));) {
+    *nul = ' ';
+  }
+  if (!EndsWithBreak(bytes, true)) bytes += "\r\n";
+  read.Text = std::move(bytes);
+  return read;
+}
+
+}  // namespace
+
+TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list) {
+  list.Clear();
+  TReadReport report;
+  if (!IsHtmlFile(path)) {
+    list.LoadFromFile(path);
+    report.StoppedAtLine = list.StoppedAtLine();
     return report;
   }
+  std::optional<FileIO::TInputFile> file = OpenHtmlFile(path, report);
+  if (!file) return report;
   return ReadDocumentBytes(FileIO::ReadAll(*file), true, list);
+}
+
+TReadText ReadDocumentText(const std::string& path) {
+  if (!IsHtmlFile(path)) {
+    FileIO::TInputFile file(path);
+    return TextFileAsText(FileIO::ReadAll(file, 2));
+  }
+  TReadText read;
+  std::optional<FileIO::TInputFile> file = OpenHtmlFile(path, read.Report);
+  if (!file) return read;
+  return HtmlFileAsText(FileIO::ReadAll(*file, 2));
+}
+
+TReadText DocumentBytesAsText(std::string bytes, bool html) {
+  bytes.reserve(bytes.size() + 2);
+  return html ? HtmlFileAsText(std::move(bytes)) : TextFileAsText(std::move(bytes));
 }
 
 TReadReport ReadDocumentBytes(std::string bytes, bool html, TLightStrings& list) {
@@ -135,6 +205,18 @@ void ReadShortcutFile(const std::string& path, std::string_view fileName, bool u
   if (useFileName) list.Add(Strfunc::StrBefore(fileName, ".URL", 1, false));
   list.Add(Strfunc::ReplaceBetween(shortcut.View(1), "URL=", "", "", 1, false));
   list.Add(std::string());
+}
+
+TNulCut FindNulCut(std::string_view text) {
+  TNulCut cut;
+  const std::size_t nul = text.find('\0');
+  if (nul == std::string_view::npos) return cut;
+  // A line of a text file ends only at a CR, and each break of the joined text holds one.
+  const std::string_view before = text.substr(0, nul);
+  cut.Line = static_cast<std::int32_t>(std::count(before.begin(), before.end(), '\r'));
+  const std::string_view rest = text.substr(nul + 1);
+  cut.DropsText = !(rest.empty() || rest == "\r" || rest == "\r\n");
+  return cut;
 }
 
 TNulCut FindNulCut(const TLightStrings& lines) {

@@ -52,6 +52,19 @@ TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list);
 // HTML path when html, the text path otherwise.
 TReadReport ReadDocumentBytes(std::string bytes, bool html, TLightStrings& list);
 
+// A file's lines as one text: bytes whose lines, split at CR LF, a lone CR and a lone LF and
+// ended at the first NUL, are the document that ReadDocumentFile's lines make, and that end
+// with a line break unless the text is empty or a NUL cut it. It is the lines' joined text
+// but for a lone CR, which stays a lone CR: every reader of a document's text takes it as a
+// break. Built in place in the bytes read, with no list of lines.
+struct TReadText {
+  std::string Text;
+  TReadReport Report;
+};
+TReadText ReadDocumentText(const std::string& path);
+// ReadDocumentBytes as one text.
+TReadText DocumentBytesAsText(std::string bytes, bool html);
+
 // Reads an internet shortcut into list (cleared first; nothing more when path is not a
 // shortcut): with useFileName, first fileName (the name without its folder, CP932) cut before
 // its first ".URL"; then the file's second line with every "URL=" removed; then an empty line.
@@ -66,5 +79,7 @@ struct TNulCut {
   bool DropsText = false;   // anything but the final line break follows that NUL
 };
 [[nodiscard]] TNulCut FindNulCut(const TLightStrings& lines);
+// The same for the text of a read (TReadText::Text, or the lines' joined text).
+[[nodiscard]] TNulCut FindNulCut(std::string_view text);
 
 }  // namespace Readers

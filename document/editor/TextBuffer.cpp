@@ -17,6 +17,10 @@
 
 #include "document/ShiftJis.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 using TOffset = TTextBuffer::TOffset;
@@ -41,28 +45,75 @@ enum : int {
   kWide,
 };
 
-// Starts after every CR LF of text (appended to starts). False, with starts incomplete, as
-// soon as a lone CR or LF turns up.
-bool FindCrLfStarts(std::string_view text, std::vector<std::int64_t>& starts) {
-  const char* data = text.data();
-  const char* end = data + text.size();
-  for (const char* p = data; p < end;) {
-    const auto* lf =
-        static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-    if (lf == nullptr) break;
-    if (lf == data || lf[-1] != '\r') return false;
-    starts.push_back(lf + 1 - data);
-    p = lf + 1;
+// Bit i set when byte i of the n (at most 16) bytes at p is c.
+inline unsigned BytesEqual(const char* p, std::size_t n, char c) noexcept {
+#if defined(__SSE2__)
+  if (n == 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
   }
-  // Every CR must be the first half of one of those pairs.
-  for (const char* p = data; p < end;) {
-    const auto* cr =
-        static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
-    if (cr == nullptr) break;
-    if (cr + 1 == end || cr[1] != '\n') return false;
-    p = cr + 2;
+#endif
+  unsigned bits = 0;
+  for (std::size_t i = 0; i < n; ++i) bits |= unsigned{p[i] == c} << i;
+  return bits;
+}
+
+std::size_t CountByte(std::string_view text, char c) noexcept {
+  std::size_t count = 0;
+  for (std::size_t at = 0; at < text.size(); at += 16) {
+    const std::size_t n = std::min<std::size_t>(16, text.size() - at);
+    count += static_cast<std::size_t>(__builtin_popcount(BytesEqual(text.data() + at, n, c)));
   }
+  return count;
+}
+
+// What one pass over a text finds: the line starts (0, and after each CR LF), the lines that
+// hold a tab, and the most bytes in a line.
+struct TLineScan {
+  std::vector<std::uint32_t> Narrow;  // the starts while the text is under 4 GiB
+  std::vector<std::int64_t> Wide;     // the starts of a larger text
+  std::vector<std::int64_t> TabLines;
+  TOffset Longest = 0;
+};
+
+// Fills scan from text sixteen bytes at a time. False, with scan incomplete, as soon as a lone
+// CR or LF turns up: every CR must be followed by an LF and every LF follow a CR.
+template <class T>
+bool ScanLinesInto(std::string_view text, std::vector<T>& starts, TLineScan& scan) {
+  starts.reserve(CountByte(text, '\n') + 1);
+  starts.push_back(0);
+  TOffset lineStart = 0;
+  unsigned crCarry = 0;  // the byte before this block is a CR
+  for (std::size_t at = 0; at < text.size(); at += 16) {
+    const std::size_t n = std::min<std::size_t>(16, text.size() - at);
+    const char* p = text.data() + at;
+    unsigned lf = BytesEqual(p, n, '\n');
+    const unsigned cr = BytesEqual(p, n, '\r');
+    if (lf != (((cr << 1) & 0xFFFFu) | crCarry)) return false;
+    crCarry = cr >> 15;
+    if (unsigned tabs = BytesEqual(p, n, '\t'); tabs != 0) {
+      const auto linesBefore = static_cast<std::int64_t>(starts.size()) - 1;
+      for (; tabs != 0; tabs &= tabs - 1) {
+        const unsigned before = lf & ((1u << __builtin_ctz(tabs)) - 1);
+        const std::int64_t line = linesBefore + __builtin_popcount(before);
+        if (scan.TabLines.empty() || scan.TabLines.back() != line) scan.TabLines.push_back(line);
+      }
+    }
+    for (; lf != 0; lf &= lf - 1) {
+      const auto next = static_cast<TOffset>(at) + __builtin_ctz(lf) + 1;
+      scan.Longest = std::max(scan.Longest, next - 2 - lineStart);
+      starts.push_back(static_cast<T>(next));
+      lineStart = next;
+    }
+  }
+  if (!text.empty() && text.back() == '\r') return false;
+  scan.Longest = std::max(scan.Longest, static_cast<TOffset>(text.size()) - lineStart);
   return true;
+}
+
+bool ScanLines(std::string_view text, TLineScan& scan) {
+  if (text.size() > std::size_t{UINT32_MAX}) return ScanLinesInto(text, scan.Wide, scan);
+  return ScanLinesInto(text, scan.Narrow, scan);
 }
 
 // Text with every lone CR and lone LF made CR LF. Each of the two searches runs ahead only when
@@ -96,7 +147,7 @@ std::string WithCrLfBreaks(std::string_view text) {
 
 std::size_t TTextBuffer::TStepVector::UpperBound(std::int64_t value) const noexcept {
   std::size_t lo = 0;
-  std::size_t hi = v_.size();
+  std::size_t hi = Size();
   while (lo < hi) {
     const std::size_t mid = lo + (hi - lo) / 2;
     if (Get(mid) <= value)
@@ -109,7 +160,7 @@ std::size_t TTextBuffer::TStepVector::UpperBound(std::int64_t value) const noexc
 
 std::size_t TTextBuffer::TStepVector::LowerBound(std::int64_t value) const noexcept {
   std::size_t lo = 0;
-  std::size_t hi = v_.size();
+  std::size_t hi = Size();
   while (lo < hi) {
     const std::size_t mid = lo + (hi - lo) / 2;
     if (Get(mid) < value)
@@ -120,18 +171,28 @@ std::size_t TTextBuffer::TStepVector::LowerBound(std::int64_t value) const noexc
   return lo;
 }
 
+void TTextBuffer::TStepVector::AddToStored(std::size_t first, std::size_t last,
+                                            std::int64_t delta) {
+  if (wide_) {
+    for (std::size_t i = first; i < last; ++i) wideV_[i] += delta;
+  } else {
+    const auto d = static_cast<std::uint32_t>(delta);
+    for (std::size_t i = first; i < last; ++i) narrowV_[i] += d;
+  }
+}
+
 void TTextBuffer::TStepVector::MoveStep(std::size_t to) {
   if (step_ == 0) {
     stepFrom_ = to;
     return;
   }
   if (to >= stepFrom_) {
-    for (std::size_t i = stepFrom_; i < to; ++i) v_[i] += step_;
-  } else if (stepFrom_ - to <= v_.size() - stepFrom_) {
-    for (std::size_t i = to; i < stepFrom_; ++i) v_[i] -= step_;
+    AddToStored(stepFrom_, to, step_);
+  } else if (stepFrom_ - to <= Size() - stepFrom_) {
+    AddToStored(to, stepFrom_, -step_);
   } else {
     // Cheaper to settle the whole tail than to carry the step back so far.
-    for (std::size_t i = stepFrom_; i < v_.size(); ++i) v_[i] += step_;
+    AddToStored(stepFrom_, Size(), step_);
     step_ = 0;
   }
   stepFrom_ = to;
@@ -145,8 +206,15 @@ void TTextBuffer::TStepVector::Shift(std::size_t from, std::int64_t delta) {
 
 void TTextBuffer::TStepVector::Erase(std::size_t first, std::size_t last) {
   if (first >= last) return;
-  v_.erase(v_.begin() + static_cast<std::ptrdiff_t>(first),
-           v_.begin() + static_cast<std::ptrdiff_t>(last));
+  const auto eraseFrom = [first, last](auto& v) {
+    v.erase(v.begin() + static_cast<std::ptrdiff_t>(first),
+            v.begin() + static_cast<std::ptrdiff_t>(last));
+  };
+  if (wide_) {
+    eraseFrom(wideV_);
+  } else {
+    eraseFrom(narrowV_);
+  }
   if (stepFrom_ >= last)
     stepFrom_ -= last - first;
   else if (stepFrom_ > first)
@@ -155,20 +223,51 @@ void TTextBuffer::TStepVector::Erase(std::size_t first, std::size_t last) {
 
 void TTextBuffer::TStepVector::Insert(std::size_t at, const std::vector<std::int64_t>& values) {
   if (values.empty()) return;
-  const auto pos = v_.begin() + static_cast<std::ptrdiff_t>(at);
-  if (at > stepFrom_) {
-    const auto first = v_.insert(pos, values.begin(), values.end());
-    std::for_each(first, first + static_cast<std::ptrdiff_t>(values.size()),
-                  [this](std::int64_t& v) { v -= step_; });
+  // Entries past the step's start are stored short by it.
+  const std::int64_t stored = at > stepFrom_ ? -step_ : 0;
+  const auto insertInto = [&](auto& v) {
+    using T = typename std::decay_t<decltype(v)>::value_type;
+    const auto pos = v.insert(v.begin() + static_cast<std::ptrdiff_t>(at), values.size(), T{});
+    std::transform(values.begin(), values.end(), pos,
+                   [stored](std::int64_t value) { return static_cast<T>(value + stored); });
+  };
+  if (wide_) {
+    insertInto(wideV_);
   } else {
-    v_.insert(pos, values.begin(), values.end());
-    stepFrom_ += values.size();
+    insertInto(narrowV_);
   }
+  if (at <= stepFrom_) stepFrom_ += values.size();
 }
 
 void TTextBuffer::TStepVector::Assign(std::vector<std::int64_t> values) {
-  v_ = std::move(values);
-  stepFrom_ = v_.size();
+  if (!values.empty() && values.back() > std::int64_t{UINT32_MAX}) {
+    wide_ = true;
+    wideV_ = std::move(values);
+    narrowV_ = {};
+  } else {
+    wide_ = false;
+    narrowV_.assign(values.begin(), values.end());
+    wideV_ = {};
+  }
+  stepFrom_ = Size();
+  step_ = 0;
+}
+
+void TTextBuffer::TStepVector::Assign(std::vector<std::uint32_t> values) {
+  wide_ = false;
+  narrowV_ = std::move(values);
+  wideV_ = {};
+  stepFrom_ = Size();
+  step_ = 0;
+}
+
+void TTextBuffer::TStepVector::Fit(std::int64_t most) {
+  if (wide_ || most <= std::int64_t{UINT32_MAX}) return;
+  wideV_.resize(narrowV_.size());
+  for (std::size_t i = 0; i < narrowV_.size(); ++i) wideV_[i] = Get(i);
+  narrowV_ = {};
+  wide_ = true;
+  stepFrom_ = wideV_.size();
   step_ = 0;
 }
 
@@ -180,8 +279,8 @@ void TTextBuffer::Reset() {
   buf_.clear();
   gapStart_ = 0;
   gapLen_ = 0;
-  starts_.Assign({0});
-  tabLines_.Assign({});
+  starts_.Assign(std::vector<std::uint32_t>{0});
+  tabLines_.Assign(std::vector<std::uint32_t>{});
   tabCells_.clear();
   longest_ = 0;
   longestDirty_ = false;
@@ -200,35 +299,26 @@ void TTextBuffer::LoadText(std::string bytes) {
   if (const void* nul = std::memchr(bytes.data(), 0, bytes.size())) {
     bytes.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()));
   }
-  std::vector<std::int64_t> starts{0};
-  if (!FindCrLfStarts(bytes, starts)) {
+  TLineScan scan;
+  if (!ScanLines(bytes, scan)) {
     bytes = WithCrLfBreaks(bytes);
-    starts.assign(1, 0);
-    FindCrLfStarts(bytes, starts);
+    scan = {};
+    ScanLines(bytes, scan);
   }
-  if (starts.capacity() > starts.size() + starts.size() / 8 + 64) starts.shrink_to_fit();
-
-  // Lines holding a tab: after a hit, the search goes on from the next line's start.
-  std::vector<std::int64_t> tabs;
-  const char* data = bytes.data();
   const auto size = static_cast<TOffset>(bytes.size());
-  for (TOffset p = 0; p < size;) {
-    const void* hit = std::memchr(data + p, '\t', static_cast<std::size_t>(size - p));
-    if (hit == nullptr) break;
-    const TOffset at = static_cast<const char*>(hit) - data;
-    const auto next = std::upper_bound(starts.begin(), starts.end(), at);
-    tabs.push_back(next - starts.begin() - 1);
-    if (next == starts.end()) break;
-    p = *next;
-  }
-
   Reset();
   buf_ = std::move(bytes);
   gapStart_ = size;
-  starts_.Assign(std::move(starts));
-  tabCells_.assign(tabs.size(), -1);
-  tabLines_.Assign(std::move(tabs));
-  longestDirty_ = true;
+  if (scan.Wide.empty()) {
+    starts_.Assign(std::move(scan.Narrow));
+  } else {
+    starts_.Assign(std::move(scan.Wide));
+  }
+  tabCells_.assign(scan.TabLines.size(), -1);
+  tabLines_.Assign(std::move(scan.TabLines));
+  // Without tabs every line's cells are its bytes, and the scan saw them all.
+  longest_ = scan.Longest;
+  longestDirty_ = tabLines_.Size() != 0;
   if (observer_) observer_({.Whole = true, .At = 0, .Removed = 0, .Inserted = {}});
 }
 
@@ -424,6 +514,7 @@ void TTextBuffer::Replace(TOffset from, TOffset to, std::string_view text) {
   if (from + n < Length() && B(from + n) == '\n' && from + n > 0 && B(from + n - 1) == '\r') {
     added.push_back(from + n + 1);
   }
+  starts_.Fit(Length());
   starts_.Erase(a, b);
   starts_.Shift(a, n - (to - from));
   starts_.Insert(a, added);

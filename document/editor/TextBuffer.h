@@ -152,14 +152,19 @@ class TTextBuffer {
   [[nodiscard]] static std::size_t DefaultHistoryBudget();
 
  private:
-  // Sorted 64-bit values (line starts; lines that hold a tab) with one pending step: the entries
+  // Sorted values (line starts; lines that hold a tab) with one pending step: the entries
   // from stepFrom_ on are stored short by step_. Edits at one place shift everything after it in
-  // O(1), and the step only travels as far as the next edit's place.
+  // O(1), and the step only travels as far as the next edit's place. While every value is
+  // below 2^32 they are kept in 32 bits, 4 bytes a line, with the step applied modulo 2^32
+  // (exact for values in that range); Fit widens them to 64 bits before a value could pass it.
   class TStepVector {
    public:
-    [[nodiscard]] std::size_t Size() const noexcept { return v_.size(); }
+    [[nodiscard]] std::size_t Size() const noexcept {
+      return wide_ ? wideV_.size() : narrowV_.size();
+    }
     [[nodiscard]] std::int64_t Get(std::size_t i) const noexcept {
-      return v_[i] + (i >= stepFrom_ ? step_ : 0);
+      if (wide_) return wideV_[i] + (i >= stepFrom_ ? step_ : 0);
+      return i >= stepFrom_ ? std::uint32_t(narrowV_[i] + std::uint32_t(step_)) : narrowV_[i];
     }
     // Index of the first entry above (UpperBound) or not below (LowerBound) value.
     [[nodiscard]] std::size_t UpperBound(std::int64_t value) const noexcept;
@@ -169,10 +174,17 @@ class TTextBuffer {
     void Erase(std::size_t first, std::size_t last);
     void Insert(std::size_t at, const std::vector<std::int64_t>& values);
     void Assign(std::vector<std::int64_t> values);
+    void Assign(std::vector<std::uint32_t> values);
+    // Makes room for values up to most.
+    void Fit(std::int64_t most);
 
    private:
     void MoveStep(std::size_t to);
-    std::vector<std::int64_t> v_;
+    // Adds delta to the stored entries [first, last).
+    void AddToStored(std::size_t first, std::size_t last, std::int64_t delta);
+    std::vector<std::uint32_t> narrowV_;
+    std::vector<std::int64_t> wideV_;
+    bool wide_ = false;
     std::size_t stepFrom_ = 0;
     std::int64_t step_ = 0;
   };

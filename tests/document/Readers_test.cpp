@@ -6,8 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
+
+#include "document/DocumentText.h"
+#include "document/editor/TextBuffer.h"
 
 #include "document/Failures.h"
 #include "tests/support/TempDir.h"
@@ -187,3 +192,63 @@ TEST(ReadersFindNulCut, WhereTheEditorWouldEndTheText) {
 }
 
 }  // namespace
+
+namespace {
+
+// The document a list of lines makes, in the editor's buffer and in the command line's text.
+struct TMade {
+  std::string Buffer;
+  std::string Document;
+};
+TMade MadeOfText(std::string text) {
+  TTextBuffer buffer;
+  buffer.SetBytes(text);
+  TDocumentText document;
+  document.SetText(std::move(text));
+  return {std::string(buffer.Contiguous()), document.Text()};
+}
+TMade MadeOfLines(TLightStrings& list) {
+  TTextBuffer buffer;
+  buffer.SetBytes(list.GetText());
+  auto lines = std::make_unique<TLightStrings>();
+  for (std::int32_t i = 0; i < list.Count(); ++i) lines->Add(list.View(i));
+  TDocumentText document;
+  document.SetLines(lines);
+  return {std::string(buffer.Contiguous()), document.Text()};
+}
+
+}  // namespace
+
+// A file read as one text makes the same document, the same 0x1A report and the same NUL cut
+// as its list of lines, for text files and pages, from disk and from memory.
+TEST(ReadersReadDocumentText, SameDocumentAsTheLines) {
+  const std::string pieces[] = {"a", "bc", "\r", "\n", "\r\n", std::string(1, '\0'), "\x1A",
+                                "\x82\xa0", " ", "\r\n"};
+  TTempDir dir;
+  std::mt19937 random(7);
+  for (int round = 0; round < 4000; ++round) {
+    std::string bytes;
+    const int count = static_cast<int>(random() % 10);
+    for (int i = 0; i < count; ++i) bytes += pieces[random() % std::size(pieces)];
+    for (const bool html : {false, true}) {
+      SCOPED_TRACE(testing::Message()
+                   << round << (html ? " html " : " text ") << testing::PrintToString(bytes));
+      const std::string path = dir.Write(html ? "r.html" : "r.txt", bytes);
+      TLightStrings list;
+      const Readers::TReadReport listed = Readers::ReadDocumentFile(path, list);
+      const Readers::TNulCut listCut = Readers::FindNulCut(list);
+      const TMade expected = MadeOfLines(list);
+      for (const bool fromDisk : {true, false}) {
+        const Readers::TReadText read =
+            fromDisk ? Readers::ReadDocumentText(path) : Readers::DocumentBytesAsText(bytes, html);
+        const TMade made = MadeOfText(read.Text);
+        ASSERT_EQ(made.Buffer, expected.Buffer);
+        ASSERT_EQ(made.Document, expected.Document);
+        ASSERT_EQ(read.Report.StoppedAtLine, listed.StoppedAtLine);
+        const Readers::TNulCut cut = Readers::FindNulCut(read.Text);
+        ASSERT_EQ(cut.Line, listCut.Line);
+        ASSERT_EQ(cut.DropsText, listCut.DropsText);
+      }
+    }
+  }
+}

@@ -125,6 +125,42 @@ TEST(TextBufferLines, BreaksBecomeCrLfAndIndexTheLines) {
   }
 }
 
+// Loading reads sixteen bytes at a time: breaks, tabs and lone CRs and LFs at every place of
+// a block, against the rules applied byte by byte.
+TEST(TextBufferLines, RandomTextsLoadAsTheRulesSay) {
+  const std::string pieces[] = {"a",    "bc",   "\t",       "\r",
+                                "\n",   "\r\n", "\x82\xa0", "0123456789abcde"};
+  std::mt19937 random(19);
+  for (int round = 0; round < 3000; ++round) {
+    std::string in;
+    const int count = static_cast<int>(random() % 24);
+    for (int i = 0; i < count; ++i) in += pieces[random() % std::size(pieces)];
+    std::string held;  // every lone CR and lone LF made CR LF
+    for (std::size_t i = 0; i < in.size(); ++i) {
+      if (in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n') {
+        held += "\r\n";
+        ++i;
+      } else if (in[i] == '\r' || in[i] == '\n') {
+        held += "\r\n";
+      } else {
+        held += in[i];
+      }
+    }
+    TTextBuffer buffer = BufferOf(in);
+    ASSERT_EQ(buffer.Bytes(0, buffer.Length()), held) << round;
+    const TOffsets starts = ModelStarts(held);
+    ASSERT_EQ(buffer.ShownLines(), static_cast<TOffset>(starts.size())) << round;
+    TOffset longest = 0;
+    for (std::size_t line = 0; line < starts.size(); ++line) {
+      ASSERT_EQ(buffer.LineStart(static_cast<TOffset>(line)), starts[line]) << round;
+      const TOffset end = ModelEnd(held, starts, line);
+      longest = std::max(longest, ModelCells(held, starts[line], end));
+      ASSERT_EQ(buffer.ColumnOf(end), ModelCells(held, starts[line], end)) << round;
+    }
+    ASSERT_EQ(buffer.LongestLineCells(), longest) << round;
+  }
+}
+
 TEST(TextBufferLines, KeepsStorageWithCrLfAndHandsItOver) {
   std::string text(100000, 'x');
   text += "\r\nlast";
