@@ -249,25 +249,29 @@ void TSession::FollowLineCount() {
   }
 }
 
+std::string RangeTooLargeText(const TCommand& range, std::int32_t count) {
+  const std::string asked =
+      std::to_string(range.First) + (range.Last == 0 ? "" : "–" + std::to_string(range.Last));
+  return range.Where + ": 範囲 " + asked + " が文書の行数 (" + std::to_string(count) +
+         ") を超えています";
+}
+
+std::string NoRangeText(const TCommand& command) {
+  return command.Where + ": 範囲が設定されていません（" + std::string(command.Info->Name) +
+         " の前に range を置いてください）";
+}
+
 void TSession::SetRange(const TCommand& command) {
   const std::int32_t count = document_.LineCount();
   const std::int32_t last = command.Last == 0 ? count : command.Last;
-  if (command.First > count || last > count) {
-    const std::string asked = std::to_string(command.First) +
-                              (command.Last == 0 ? "" : "–" + std::to_string(command.Last));
-    throw EUsageError(command.Where + ": 範囲 " + asked + " が文書の行数 (" +
-                      std::to_string(count) + ") を超えています");
-  }
+  if (command.First > count || last > count) throw EUsageError(RangeTooLargeText(command, count));
   range_ = {command.First - 1, last - 1};
   startSet_ = true;
   endSet_ = command.Last != 0;
 }
 
 void TSession::RequireSetRange(const TCommand& command) const {
-  if (!startSet_ && !endSet_) {
-    throw EUsageError(command.Where + ": 範囲が設定されていません（" +
-                      std::string(command.Info->Name) + " の前に range を置いてください）");
-  }
+  if (!startSet_ && !endSet_) throw EUsageError(NoRangeText(command));
 }
 
 void TSession::Convert(const ConversionRoad::LineRule& rule, const ConversionRoad::RangeTail& tail) {
@@ -283,56 +287,71 @@ void TSession::Filter(const ConversionRoad::LineFilter& keep) {
   document_.KeepLinesIf(range_.Start, range_.End, keep);
 }
 
-void TSession::Run(const TCommand& command) {
+TWork WorkOf(const TCommand& command, TForeignChars& foreign) {
+  using TKind = TWork::TKind;
   const TInfo& info = *command.Info;
   switch (info.Action) {
     case TAction::Range:
+      return {.Kind = TKind::SetRange};
+    case SaveRange:
+      return {.Kind = TKind::SaveRange};
+    case BreakAtTags: {
+      auto breaker = std::make_shared<HTMLfunc::TTagBreaker>();
+      return {.Rule = [breaker](std::string_view line, TLightStrings& out) { breaker->Line(line, out); },
+              .Tail = [breaker](TLightStrings& out) { breaker->Finish(out); },
+              .KeepsRange = true};
+    }
+    case DeleteRange:
+      return {.Kind = TKind::Filter,
+              .Keep = [](std::string_view) { return false; },
+              .NeedsSetRange = true};
+    case ReplaceKind: {
+      const ReplaceRules::TFields fields = FieldsOf(info.Code, command.Strings);
+      if (auto keep = ReplaceRules::KindFilter(info.Code, fields, command.Options)) {
+        return {.Kind = TKind::Filter, .Keep = std::move(keep)};
+      }
+      return {.Rule = ReplaceRules::KindRule(info.Code, fields, command.Options)};
+    }
+    case StripTags:
+      return {.Rule = HTMLfunc::TagRemovalRule(info.Code == 1)};
+    case HalfWidth:
+      return {.Rule = HenkanJ::HalfWidthRule()};
+    case Trim:
+      return {.Rule = LineEdges::TrimRule(static_cast<LineEdges::TTrimMode>(info.Code))};
+    case AddText:
+      return {.Rule = LineEdges::AddTextRule(command.Strings.at(0), info.Code == 1)};
+    case PageText: {
+      PageText::TRoadRule rule = PageText::PageTextRule(
+          {.KeepLinks = command.KeepLinks, .LinksOnly = info.Code == 1}, foreign);
+      return {.Rule = std::move(rule.Rule), .Tail = std::move(rule.Tail)};
+    }
+  }
+  return {};
+}
+
+void TSession::Run(const TCommand& command) {
+  const TWork work = WorkOf(command, *foreign_);
+  switch (work.Kind) {
+    case TWork::TKind::SetRange:
       SetRange(command);
       return;
-    case SaveRange:
+    case TWork::TKind::SaveRange:
       RequireSetRange(command);
       saveRange_ = true;
       return;
-    case BreakAtTags: {
-      auto breaker = std::make_shared<HTMLfunc::TTagBreaker>();
-      Convert([breaker](std::string_view line, TLightStrings& out) { breaker->Line(line, out); },
-              [breaker](TLightStrings& out) { breaker->Finish(out); });
-      FollowLineCount();
-      return;
-    }
-    case DeleteRange:
-      RequireSetRange(command);
-      Filter([](std::string_view) { return false; });
+    case TWork::TKind::Convert:
+      Convert(work.Rule, work.Tail);
       break;
-    case ReplaceKind: {
-      const ReplaceRules::TFields fields = FieldsOf(info.Code, command.Strings);
-      if (const auto keep = ReplaceRules::KindFilter(info.Code, fields, command.Options)) {
-        Filter(keep);
-      } else {
-        Convert(ReplaceRules::KindRule(info.Code, fields, command.Options));
-      }
+    case TWork::TKind::Filter:
+      if (work.NeedsSetRange) RequireSetRange(command);
+      Filter(work.Keep);
       break;
-    }
-    case StripTags:
-      Convert(HTMLfunc::TagRemovalRule(info.Code == 1));
-      break;
-    case HalfWidth:
-      Convert(HenkanJ::HalfWidthRule());
-      break;
-    case Trim:
-      Convert(LineEdges::TrimRule(static_cast<LineEdges::TTrimMode>(info.Code)));
-      break;
-    case AddText:
-      Convert(LineEdges::AddTextRule(command.Strings.at(0), info.Code == 1));
-      break;
-    case PageText: {
-      const PageText::TRoadRule rule = PageText::PageTextRule(
-          {.KeepLinks = command.KeepLinks, .LinksOnly = info.Code == 1}, *foreign_);
-      Convert(rule.Rule, rule.Tail);
-      break;
-    }
   }
-  ResetRange();
+  if (work.KeepsRange) {
+    FollowLineCount();
+  } else {
+    ResetRange();
+  }
 }
 
 void TSession::WriteOutput(const std::function<void(std::string_view)>& sink) const {

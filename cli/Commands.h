@@ -80,6 +80,29 @@ struct TCommand {
 [[nodiscard]] std::vector<TCommand> ParseAll(const std::vector<Recipe::TLine>& lines,
                                              TForeignChars* foreign = nullptr);
 
+// What one command does to the document's lines.
+struct TWork {
+  enum class TKind {
+    SetRange,   // sets the range of the next command
+    SaveRange,  // the output is the range's lines
+    Convert,    // Rule (then Tail) on the range's lines
+    Filter,     // the range's lines that Keep refuses go
+  };
+  TKind Kind = TKind::Convert;
+  ConversionRoad::LineRule Rule;
+  ConversionRoad::RangeTail Tail;
+  ConversionRoad::LineFilter Keep;
+  bool NeedsSetRange = false;  // delete-range: refused without a range set
+  bool KeepsRange = false;     // break-at-tags: the range stays, its end follows the line count
+};
+// The work of a command, with its rules made (a command's rule keeps state across lines).
+[[nodiscard]] TWork WorkOf(const TCommand& command, TForeignChars& foreign);
+
+// The failure of a range (range or save-range's) that does not fit a document of count lines.
+[[nodiscard]] std::string RangeTooLargeText(const TCommand& range, std::int32_t count);
+// The failure of delete-range or save-range without a range set.
+[[nodiscard]] std::string NoRangeText(const TCommand& command);
+
 // The document and its conversion range between commands, as the window keeps them: every
 // command converts the range and then makes it the whole document again, except tag
 // line-breaking, after which the range keeps its start and its end follows the line count.

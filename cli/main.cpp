@@ -17,6 +17,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Recipe.h"
+#include "cli/Stream.h"
 #include "document/DocumentText.h"
 #include "document/Encodings.h"
 #include "document/Failures.h"
@@ -91,6 +92,15 @@ constexpr std::string_view kUsageTail =
     "    trim-and-drop\n"
     "  引数とレシピの文字は文書と同じ規則で変換します。Shift-JIS にない文字も使えて、\n"
     "  UTF-8 などから読んだ文書の同じ文字に一致します。\n"
+    "\n"
+    "一度に通す実行: 入力がファイル一つ (または標準入力) で Shift-JIS のテキストなら、命令は\n"
+    "  入力を先頭から一度通すだけで実行し、読みながら書き出します (使うメモリは入力の大きさに\n"
+    "  よりません。標準入力だけは先に全体を読みます)。次のときは文書全体を読み込んでから\n"
+    "  実行します (結果は同じです): ファイルが二つ以上か --drop、HTML・.URL・Shift-JIS 以外の\n"
+    "  文字コードのファイル、出力先が入力と同じファイル、--to の文字コードで表せない文字が\n"
+    "  ありうるとき (--refs なし)、range の後の break-at-tags に続けて命令があるとき、range の\n"
+    "  ない delete-range と save-range。range で指定した行が文書にあるとわかるまでは書き出し\n"
+    "  を控えます。\n"
     "\n"
     "終了ステータス: 0 成功、2 使い方の誤り (オプション、命令、引数、範囲、レシピの行)、\n"
     "  3 入出力の失敗 (読めないファイル、書けない出力)、1 そのほかの失敗。\n";
@@ -304,20 +314,23 @@ std::optional<FileIO::TFileId> OutputFile(const TOptions& options) {
                          static_cast<std::uint64_t>(out.st_ino)};
 }
 
+void TellLoadNotices(const DocumentLoad::TLoader& loader);
+
 void Load(const TOptions& options, std::vector<DocumentLoad::TSource> sources,
           TDocumentText& document, TForeignChars& foreign) {
   // A page that cannot be opened is an input failure here: nothing is written.
   DocumentLoad::TLoader loader(options.UseFileName, nullptr);
   loader.SetEncodings(options.From, foreign);
-  for (DocumentLoad::TSource& source : sources) {
-    if (source.Content) *source.Content = ReadStandardInput();
-  }
   if (options.Drop) {
     loader.Merge(document, std::move(sources), false);
   } else {
     loader.Open(document, std::move(sources.front()));
     for (std::size_t i = 1; i < sources.size(); ++i) loader.Append(document, std::move(sources[i]));
   }
+  TellLoadNotices(loader);
+}
+
+void TellLoadNotices(const DocumentLoad::TLoader& loader) {
   if (!loader.Notices().empty()) Tell("警告: " + DocumentLoad::CutNoticeText(loader.Notices()));
   for (const DocumentLoad::TConversionNotice& notice : loader.Conversions()) {
     std::string line = DocumentLoad::ConversionNoticeText({notice});
@@ -352,18 +365,21 @@ void RefuseUnwritable(const TOptions& options, const Commands::TSession& session
                      " 行目から。" + shown + ")。--refs で文字参照 (&#...;) にして書けます");
 }
 
-void WriteOutput(const TOptions& options, const Commands::TSession& session,
-                 const TForeignChars& foreign) {
-  RefuseUnwritable(options, session, foreign);
+using TSink = std::function<void(std::string_view)>;
+
+// Writes what produce hands its sink to the output in the output's encoding: standard output,
+// or the -o file, which is named only once it is complete.
+void WriteWith(const TOptions& options, const TForeignChars& foreign,
+               const std::function<void(const TSink&)>& produce) {
   const bool asTheyAre = options.To.Encoding == Encodings::TEncoding::Cp932 && foreign.Empty();
   Encodings::TWriter encoder(options.To, foreign);
   std::string encoded;
-  const auto writeWith = [&](const std::function<void(std::string_view)>& sink) {
+  const auto writeWith = [&](const TSink& sink) {
     if (asTheyAre) {
-      session.WriteOutput(sink);
+      produce(sink);
       return;
     }
-    session.WriteOutput([&](std::string_view piece) {
+    produce([&](std::string_view piece) {
       encoder.Write(piece, encoded);
       sink(encoded);
       encoded.clear();
@@ -378,6 +394,47 @@ void WriteOutput(const TOptions& options, const Commands::TSession& session,
   FileIO::TAtomicFileWriter writer(*options.Output);
   writeWith([&writer](std::string_view piece) { writer.Write(piece); });
   writer.Commit();
+}
+
+void WriteOutput(const TOptions& options, const Commands::TSession& session,
+                 const TForeignChars& foreign) {
+  RefuseUnwritable(options, session, foreign);
+  WriteWith(options, foreign, [&session](const TSink& sink) { session.WriteOutput(sink); });
+}
+
+// One text file or standard input in Shift-JIS, and commands that allow it, run in one pass
+// (Stream::TPipeline): the file is read a block at a time and the output written as it comes.
+// False, with nothing read but the file's first bytes, when they must run the whole-document
+// way: then Load reads them anew.
+bool RanInOnePass(const TOptions& options, std::vector<DocumentLoad::TSource>& sources) {
+  if (sources.size() != 1 || options.Drop || options.Lines.empty()) return false;
+  DocumentLoad::TSource& source = sources.front();
+  if (!source.Content) {
+    // Writing to the file being read would change what is still to be read.
+    struct stat in {};
+    const std::optional<FileIO::TFileId> out = OutputFile(options);
+    if (::stat(source.Path.c_str(), &in) != 0) return false;
+    if (out && out->Device == static_cast<std::uint64_t>(in.st_dev) &&
+        out->Inode == static_cast<std::uint64_t>(in.st_ino)) {
+      return false;
+    }
+  }
+  TForeignChars foreign;
+  DocumentLoad::TLoader loader(options.UseFileName, nullptr);
+  loader.SetEncodings(options.From, foreign);
+  if (!loader.CanStream(source)) return false;
+  const std::vector<Commands::TCommand> commands = Commands::ParseAll(options.Lines, &foreign);
+  // Characters the output cannot hold are found before anything is written.
+  if (!options.References && Encodings::MayBeUnwritable(options.To, foreign)) return false;
+  const std::unique_ptr<Stream::TPipeline> pipeline = Stream::TPipeline::Plan(commands, foreign);
+  if (!pipeline) return false;
+  WriteWith(options, foreign, [&](const TSink& sink) {
+    pipeline->SetSink(sink);
+    loader.Stream(source, [&pipeline](std::string_view line) { pipeline->Line(line); });
+    pipeline->Finish();
+  });
+  TellLoadNotices(loader);
+  return true;
 }
 
 // A save to the output file that an earlier run (of either program) did not finish leaves a
@@ -424,6 +481,10 @@ int Run(int argc, char** argv) {
   }
   std::vector<DocumentLoad::TSource> sources = Sources(options);
   RecoverInterruptedSave(options);
+  for (DocumentLoad::TSource& source : sources) {
+    if (source.Content) *source.Content = ReadStandardInput();
+  }
+  if (RanInOnePass(options, sources)) return 0;
   TDocumentText document;
   TForeignChars foreign;
   // Input files are mapped rather than read, except one that the output may overwrite while

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "document/FileIO.h"
 #include "document/Readers.h"
@@ -274,6 +275,46 @@ std::string TLoader::ReadFile(TSource& source) {
     return lines.GetText();
   }
   return TextOf(source, Readers::ReadDocumentText(source.Path));
+}
+
+bool TLoader::CanStream(TSource& source) {
+  if (Readers::IsShortcutFile(source.Path) || Readers::IsHtmlFile(source.Path)) return false;
+  try {
+    return !FormatToConvert(source);
+  } catch (const EKorvaneError& failure) {
+    throw ELoadError(source.Shown, failure.what());
+  }
+}
+
+void TLoader::Stream(TSource& source, const std::function<void(std::string_view)>& line) {
+  std::optional<FileIO::TInputFile> file;
+  std::string content;
+  std::size_t taken = 0;
+  Readers::TStreamed streamed;
+  try {
+    if (source.Content) {
+      content = std::move(*source.Content);
+      source.Content.reset();
+    } else {
+      file.emplace(source.Path);
+    }
+    const Readers::TReadMore read = [&](char* to, std::size_t n) -> std::size_t {
+      if (file) return file->Read(to, n);
+      n = std::min(n, content.size() - taken);
+      std::memcpy(to, content.data() + taken, n);
+      taken += n;
+      return n;
+    };
+    streamed = Readers::StreamTextLines(read, line);
+  } catch (const EKorvaneError& failure) {
+    throw ELoadError(source.Shown, failure.what());
+  }
+  if (streamed.Report.StoppedAtLine >= 0) {
+    notices_.push_back({source.FileName, streamed.Report.StoppedAtLine});
+  }
+  if (streamed.Cut.Line >= 0 && streamed.Cut.DropsText) {
+    notices_.push_back({source.FileName, streamed.Cut.Line, true, false});
+  }
 }
 
 // The text ends at its first NUL: what follows it in this file (or, in a drop, in the files

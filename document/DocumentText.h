@@ -158,6 +158,14 @@ class TLoader {
   // ELoadError naming the file.
   [[nodiscard]] std::string Read(TSource& source);
 
+  // Whether Stream can read source: a text file, or standard input, in Shift-JIS. Looks at
+  // its first bytes as a load does (noting an unsure Shift-JIS); the loader that asked must
+  // then read source with Stream, a fresh one with the other loads.
+  [[nodiscard]] bool CanStream(TSource& source);
+  // Hands line the lines of the document that Open would make of source, one at a time and in
+  // order, reading the file a block at a time; notes what Open notes.
+  void Stream(TSource& source, const std::function<void(std::string_view)>& line);
+
   // The parts of files that the loads so far could not bring into the document.
   [[nodiscard]] const TCutNotices& Notices() const { return notices_; }
 

@@ -179,6 +179,93 @@ TReadText DocumentBytesAsText(std::string bytes, bool html) {
   return html ? HtmlFileAsText(std::move(bytes)) : TextFileAsText(std::move(bytes));
 }
 
+namespace {
+
+// Hands on the document lines of the text file's lines: a line holding an LF is several
+// lines, and the first NUL ends the document.
+class TFileLineSplitter {
+ public:
+  TFileLineSplitter(const std::function<void(std::string_view)>& line, TStreamed& streamed)
+      : line_(line), streamed_(streamed) {}
+
+  // Line `index` of the file (ended by a CR or CR LF, or the last); plain: it holds no LF and
+  // no NUL.
+  void FileLine(std::string_view text, std::int32_t index, bool plain) {
+    if (ended_) {
+      streamed_.Cut.DropsText = true;  // a line follows the one the NUL cut
+      return;
+    }
+    if (plain) {
+      line_(text);
+      return;
+    }
+    const std::size_t nul = text.find('\0');
+    const std::string_view kept = text.substr(0, nul);
+    std::size_t from = 0;
+    for (std::size_t lf = kept.find('\n'); lf != std::string_view::npos; lf = kept.find('\n', from)) {
+      line_(kept.substr(from, lf - from));
+      from = lf + 1;
+    }
+    // After the last LF: a line, unless a NUL ended the text right there.
+    if (nul == std::string_view::npos || from < kept.size()) line_(kept.substr(from));
+    if (nul != std::string_view::npos) {
+      ended_ = true;
+      streamed_.Cut.Line = index;
+      streamed_.Cut.DropsText = nul + 1 < text.size();
+    }
+  }
+
+ private:
+  const std::function<void(std::string_view)>& line_;
+  TStreamed& streamed_;
+  bool ended_ = false;
+};
+
+}  // namespace
+
+TStreamed StreamTextLines(const TReadMore& read, const std::function<void(std::string_view)>& line) {
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  TStreamed streamed;
+  TFileLineSplitter splitter(line, streamed);
+  std::string buffer(kBlock, '\0');
+  std::size_t held = 0;      // an unfinished line carried to the buffer's front
+  std::int32_t crLines = 0;  // lines ended by a CR so far
+  bool inputEnded = false;
+  while (!inputEnded) {
+    if (held == buffer.size()) buffer.resize(buffer.size() * 2);  // a line longer than that
+    const std::size_t got = read(buffer.data() + held, buffer.size() - held);
+    std::size_t end = held + got;
+    if (got == 0) inputEnded = true;
+    if (const void* eof = std::memchr(buffer.data() + held, kEndOfFileByte, got)) {
+      end = static_cast<std::size_t>(static_cast<const char*>(eof) - buffer.data());
+      inputEnded = true;
+      char more;
+      const bool bytesAfter = end + 1 < held + got || read(&more, 1) > 0;
+      if (bytesAfter) streamed.Report.StoppedAtLine = -2;  // counted below
+    }
+    const std::string_view data(buffer.data(), end);
+    const bool plain = std::memchr(data.data(), '\n', data.size()) == nullptr &&
+                       std::memchr(data.data(), 0, data.size()) == nullptr;
+    std::size_t pos = 0;
+    for (const char* cr; (cr = static_cast<const char*>(
+                              std::memchr(data.data() + pos, '\r', data.size() - pos)));) {
+      const auto at = static_cast<std::size_t>(cr - data.data());
+      if (at + 1 == data.size() && !inputEnded) break;  // its LF may come with the next block
+      splitter.FileLine(data.substr(pos, at - pos), crLines++, plain);
+      pos = at + 1;
+      if (pos < data.size() && data[pos] == '\n') ++pos;
+    }
+    if (inputEnded) {
+      if (pos < data.size()) splitter.FileLine(data.substr(pos), crLines, plain);
+    } else {
+      std::memmove(buffer.data(), buffer.data() + pos, data.size() - pos);
+      held = data.size() - pos;
+    }
+  }
+  if (streamed.Report.StoppedAtLine == -2) streamed.Report.StoppedAtLine = crLines;
+  return streamed;
+}
+
 TReadReport ReadDocumentBytes(std::string bytes, bool html, TLightStrings& list) {
   list.Clear();
   TReadReport report;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,22 @@ TReadText ReadDocumentText(const std::string& path);
 // ReadDocumentBytes as one text.
 TReadText DocumentBytesAsText(std::string bytes, bool html);
 
+// Where the editor, which ends a text at its first NUL byte, would cut these lines.
+struct TNulCut {
+  std::int32_t Line = -1;   // the 0-based line holding the first NUL; −1 when there is none
+  bool DropsText = false;   // anything but the final line break follows that NUL
+};
+// A text file read by blocks: what StreamTextLines met besides the lines.
+struct TStreamed {
+  TReadReport Report;
+  TNulCut Cut;
+};
+// Reads a text file through read (which fills up to n bytes and returns how many, 0 at the end)
+// a block at a time and hands line each line of the document its text makes, in order: the
+// lines of ReadDocumentText's text, without holding more than a block and the longest line.
+using TReadMore = std::function<std::size_t(char* to, std::size_t n)>;
+TStreamed StreamTextLines(const TReadMore& read, const std::function<void(std::string_view)>& line);
+
 // Reads an internet shortcut into list (cleared first; nothing more when path is not a
 // shortcut): with useFileName, first fileName (the name without its folder, CP932) cut before
 // its first ".URL"; then the file's second line with every "URL=" removed; then an empty line.
@@ -73,11 +90,6 @@ TReadText DocumentBytesAsText(std::string bytes, bool html);
 void ReadShortcutFile(const std::string& path, std::string_view fileName, bool useFileName,
                       TLightStrings& list);
 
-// Where the editor, which ends a text at its first NUL byte, would cut these lines.
-struct TNulCut {
-  std::int32_t Line = -1;   // the 0-based line holding the first NUL; −1 when there is none
-  bool DropsText = false;   // anything but the final line break follows that NUL
-};
 [[nodiscard]] TNulCut FindNulCut(const TLightStrings& lines);
 // The same for the text of a read (TReadText::Text, or the lines' joined text).
 [[nodiscard]] TNulCut FindNulCut(std::string_view text);

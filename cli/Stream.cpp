@@ -1,0 +1,200 @@
+// The one-pass way of running commands.
+#include "cli/Stream.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "convert/ConversionRoad.h"
+#include "document/LightStr.h"
+
+namespace Stream {
+
+namespace {
+
+constexpr std::size_t kOutputPiece = std::size_t{1} << 20;
+constexpr std::int32_t kBatchLines = 4096;  // a rule's lines handed on together
+
+// A range as the whole-document way keeps it; End −1 is the document's last line.
+struct TLines {
+  std::int64_t Start = 0;
+  std::int64_t End = -1;
+  std::optional<Commands::TCommand> SetBy;  // the range command; none for the whole document
+};
+
+}  // namespace
+
+// One command over the lines it is handed; its lines go to the next stage, or out.
+class TStage {
+ public:
+  TStage(TPipeline& pipeline, Commands::TWork work, TLines lines, bool selectOnly)
+      : pipeline_(pipeline), work_(std::move(work)), lines_(lines), selectOnly_(selectOnly) {
+    if (lines_.SetBy) pipeline_.RangeToCheck();
+  }
+
+  void SetNext(TStage* next) { next_ = next; }
+  // This stage's command follows break-at-tags, whose range followed the line count: an empty
+  // document is no line to it, unless break-at-tags had been handed an empty document too.
+  void FollowLineCountOf(const TStage* breaker) { breaker_ = breaker; }
+
+  void Line(std::string_view line) {
+    const std::int64_t i = received_++;
+    if (lines_.SetBy && !checked_ && received_ >= Needed()) {
+      checked_ = true;
+      pipeline_.RangeChecked();
+    }
+    if (i < lines_.Start || (lines_.End >= 0 && i > lines_.End)) {
+      if (!selectOnly_) Pass(line);
+      return;
+    }
+    InRange(line);
+    if (i == lines_.End) EndOfRange();
+  }
+
+  void Finish() {
+    if (lines_.SetBy && !checked_) {
+      throw Recipe::EUsageError(Commands::RangeTooLargeText(*lines_.SetBy, Count()));
+    }
+    // An empty document is one empty line to a command on the whole of it.
+    if (received_ == 0 && (breaker_ == nullptr || breaker_->received_ == 0)) InRange({});
+    if (lines_.End < 0) EndOfRange();
+    Drain();
+    if (next_ != nullptr) next_->Finish();
+  }
+
+ private:
+  [[nodiscard]] std::int64_t Needed() const {
+    return std::max<std::int64_t>(lines_.SetBy->First, lines_.SetBy->Last);
+  }
+  [[nodiscard]] std::int32_t Count() const {
+    return static_cast<std::int32_t>(std::min<std::int64_t>(received_, INT32_MAX));
+  }
+
+  void InRange(std::string_view line) {
+    if (selectOnly_) {
+      Pass(line);
+    } else if (work_.Kind == Commands::TWork::TKind::Filter) {
+      if (work_.Keep(line)) Pass(line);
+    } else {
+      work_.Rule(line, made_);
+      if (made_.Count() >= kBatchLines) Drain();
+    }
+  }
+
+  void EndOfRange() {
+    if (work_.Tail) work_.Tail(made_);
+    Drain();
+  }
+
+  // Lines the rule made go on before any line after them.
+  void Pass(std::string_view line) {
+    if (made_.Count() != 0) Drain();
+    Give(line);
+  }
+
+  void Drain() {
+    for (std::int32_t i = 0; i < made_.Count(); ++i) Give(made_.View(i));
+    made_.Clear();
+  }
+
+  // A made line holding a break is several lines of the document, and a NUL ends the
+  // document's text: what the document would make of the lines joined.
+  void Give(std::string_view line) {
+    if (ended_) return;
+    if (!TLightStrings::HoldsBreakOrNul(line)) {
+      Next(line, true);
+      return;
+    }
+    const std::size_t nul = line.find('\0');
+    const std::string_view kept = line.substr(0, nul);
+    std::size_t from = 0;
+    for (std::size_t at = 0; at < kept.size(); ++at) {
+      if (kept[at] != '\r' && kept[at] != '\n') continue;
+      Next(kept.substr(from, at - from), true);
+      if (kept[at] == '\r' && at + 1 < kept.size() && kept[at + 1] == '\n') ++at;
+      from = at + 1;
+    }
+    if (nul == std::string_view::npos) {
+      // The line's own break follows: a break at its very end makes one more, empty, line.
+      Next(kept.substr(from), true);
+      return;
+    }
+    ended_ = true;
+    if (from < kept.size()) Next(kept.substr(from), false);
+  }
+
+  void Next(std::string_view line, bool withBreak) {
+    if (next_ != nullptr) {
+      next_->Line(line);
+    } else {
+      pipeline_.Output(line, withBreak);
+    }
+  }
+
+  TPipeline& pipeline_;
+  Commands::TWork work_;
+  TLines lines_;
+  bool selectOnly_;  // save-range: the range's lines are the output
+  TStage* next_ = nullptr;
+  const TStage* breaker_ = nullptr;
+  TLightStrings made_;
+  std::int64_t received_ = 0;
+  bool checked_ = false;
+  bool ended_ = false;  // a NUL ended this command's text
+};
+
+TPipeline::TPipeline() { piece_.reserve(kOutputPiece + 2); }
+
+TPipeline::~TPipeline() = default;
+
+std::unique_ptr<TPipeline> TPipeline::Plan(const std::vector<Commands::TCommand>& commands,
+                                           TForeignChars& foreign) {
+  using TKind = Commands::TWork::TKind;
+  if (commands.empty()) return nullptr;
+  std::unique_ptr<TPipeline> pipeline(new TPipeline());
+  std::optional<TLines> set;  // a range for the next command
+  bool afterRangedBreak = false;
+  bool afterBreak = false;
+  for (const Commands::TCommand& command : commands) {
+    if (afterRangedBreak) return nullptr;  // its range would follow the line count
+    Commands::TWork work = Commands::WorkOf(command, foreign);
+    if (work.Kind == TKind::SetRange) {
+      set = TLines{command.First - 1, command.Last == 0 ? -1 : command.Last - 1, command};
+      continue;
+    }
+    if ((work.Kind == TKind::SaveRange || work.NeedsSetRange) && !set) return nullptr;
+    afterRangedBreak = work.KeepsRange && set;
+    const bool keepsRange = work.KeepsRange;
+    const bool selectOnly = work.Kind == TKind::SaveRange;
+    auto stage =
+        std::make_unique<TStage>(*pipeline, std::move(work), set.value_or(TLines{}), selectOnly);
+    if (afterBreak && !set) stage->FollowLineCountOf(pipeline->stages_.back().get());
+    pipeline->stages_.push_back(std::move(stage));
+    afterBreak = keepsRange;
+    set.reset();
+  }
+  for (std::size_t i = 0; i + 1 < pipeline->stages_.size(); ++i) {
+    pipeline->stages_[i]->SetNext(pipeline->stages_[i + 1].get());
+  }
+  return pipeline;
+}
+
+void TPipeline::Line(std::string_view line) { stages_.front()->Line(line); }
+
+void TPipeline::Finish() {
+  stages_.front()->Finish();
+  sink_(piece_);
+  piece_.clear();
+}
+
+void TPipeline::Output(std::string_view line, bool withBreak) {
+  piece_ += line;
+  if (withBreak) piece_ += "\r\n";
+  if (piece_.size() >= kOutputPiece && unchecked_ == 0) Flush();
+}
+
+void TPipeline::Flush() {
+  sink_(piece_);
+  piece_.clear();
+}
+
+}  // namespace Stream
