@@ -150,9 +150,6 @@ class TFmmein : public QMainWindow {
   // The lines of a user-set range, tinted in the editor.
   void ShowRangeInEditor();
   void Button1Click(QObject* Sender);    // 範囲解除
-  void TakeUndoCopy();
-  void CopyLinesBeforeRange(TLightStrings& List);
-  void CopyLinesAfterRange(TLightStrings& List);
   void N46Click(QObject* Sender);        // 範囲保存 / 指定範囲削除
   void SaveRange();
   void DeleteRange();

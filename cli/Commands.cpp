@@ -297,7 +297,8 @@ TWork WorkOf(const TCommand& command, TForeignChars& foreign) {
       return {.Kind = TKind::SaveRange};
     case BreakAtTags: {
       auto breaker = std::make_shared<HTMLfunc::TTagBreaker>();
-      return {.Rule = [breaker](std::string_view line, TLightStrings& out) { breaker->Line(line, out); },
+      return {.Rule = [breaker](std::string_view line,
+                                TLightStrings& out) { breaker->Line(line, out); },
               .Tail = [breaker](TLightStrings& out) { breaker->Finish(out); },
               .KeepsRange = true};
     }

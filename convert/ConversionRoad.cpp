@@ -2,6 +2,7 @@
 #include "convert/ConversionRoad.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace ConversionRoad {
 
@@ -33,6 +34,71 @@ void Run(const TLightStrings& document, std::int32_t lineCount, TRange range,
   CopyLinesBefore(document, range, out);
   ConvertLines(document, range, rule, out, tail);
   CopyLinesAfter(document, lineCount, range, out);
+}
+
+namespace {
+
+constexpr std::int32_t kBatchLines = 4096;  // a rule's lines joined together
+
+// The lines of a text with CR LF breaks, one after another, as SetText makes them: a final
+// break adds no line and an empty text is one empty line; past the last, lines are "".
+class TTextLines {
+ public:
+  explicit TTextLines(std::string_view text) : text_(text.empty() ? "\r\n" : text) {}
+
+  std::string_view Next() {
+    if (at_ >= text_.size()) return {};
+    const std::size_t from = at_;
+    const std::size_t lf = text_.find('\n', from);
+    if (lf == std::string_view::npos) {
+      at_ = text_.size();
+      return text_.substr(from);
+    }
+    at_ = lf + 1;
+    return text_.substr(from, lf - 1 - from);
+  }
+
+  // Appends the next count lines to out, each followed by CR LF, in one piece where they are.
+  void CopyTo(std::int64_t count, std::string& out) {
+    std::size_t end = at_;
+    for (; count > 0 && end < text_.size(); --count) {
+      const void* lf = std::memchr(text_.data() + end, '\n', text_.size() - end);
+      end = lf == nullptr ? text_.size() : static_cast<std::size_t>(static_cast<const char*>(lf) - text_.data()) + 1;
+    }
+    out.append(text_.substr(at_, end - at_));
+    if (end > at_ && text_[end - 1] != '\n') out += "\r\n";  // the last line had no break
+    at_ = end;
+    for (; count > 0; --count) out += "\r\n";
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
+void JoinInto(TLightStrings& made, std::string& out) {
+  for (std::int32_t i = 0; i < made.Count(); ++i) out.append(made.View(i)).append("\r\n");
+  made.Clear();
+}
+
+}  // namespace
+
+void RunOnText(std::string_view text, std::int32_t lineCount, TRange range,
+               const LineRule& rule, std::string& out, const RangeTail& tail) {
+  TTextLines lines(text);
+  lines.CopyTo(range.Start, out);
+  if (range.End < range.Start) {
+    lines.CopyTo(std::int64_t{lineCount} - range.Start, out);
+    return;
+  }
+  TLightStrings made;
+  for (std::int32_t i = range.Start; i <= range.End; ++i) {
+    rule(lines.Next(), made);
+    if (made.Count() >= kBatchLines) JoinInto(made, out);
+  }
+  if (tail) tail(made);
+  JoinInto(made, out);
+  lines.CopyTo(std::int64_t{lineCount} - 1 - range.End, out);
 }
 
 }  // namespace ConversionRoad

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "document/LightStr.h"
@@ -42,5 +43,12 @@ void ConvertLines(const TLightStrings& document, TRange range, const LineRule& r
 // The whole road: lines before, converted lines, lines after.
 void Run(const TLightStrings& document, std::int32_t lineCount, TRange range,
          const LineRule& rule, TLightStrings& out, const RangeTail& tail = {});
+
+// Run over a document held as one text whose breaks are all CR LF (the editor's), its lines
+// as SetText makes them, appending the result's joined text (every line followed by CR LF) to
+// out: the same bytes as Run's list joined, without a list of the document's lines or of the
+// result's. Lines outside the range are copied as the runs of bytes they are.
+void RunOnText(std::string_view text, std::int32_t lineCount, TRange range,
+               const LineRule& rule, std::string& out, const RangeTail& tail = {});
 
 }  // namespace ConversionRoad

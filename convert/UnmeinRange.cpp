@@ -201,27 +201,6 @@ void TFmmein::ApplyLineCountRule() {
   ShowRangeInEditor();
 }
 
-// The copy a command reads its lines from; the editor's history keeps the old text itself.
-void TFmmein::TakeUndoCopy() {
-  std::string text = Btext->Text();
-  TUpdateGuard update(*Btext);
-  UndoFileName = Filesv.FileName;
-  UndoFilterIndex = Filesv.FilterIndex;
-  UndoList->Clear();
-  UndoList->SetText(std::move(text));
-}
-
-// The lines come from the undo copy, which this step takes and which holds exactly the editor's
-// lines, so a command reads the editor's text once.
-void TFmmein::CopyLinesBeforeRange(TLightStrings& List) {
-  TakeUndoCopy();
-  ConversionRoad::CopyLinesBefore(*UndoList, CurrentRange(), List);
-}
-
-void TFmmein::CopyLinesAfterRange(TLightStrings& List) {
-  ConversionRoad::CopyLinesAfter(*UndoList, Btext->LineCount(), CurrentRange(), List);
-}
-
 void TFmmein::ConvertRange(const ConversionRoad::LineRule& Rule, const TRoadOptions& Options) {
   WorkList->Clear();
   std::optional<TBusyCursor> busy;
@@ -241,10 +220,16 @@ void TFmmein::ConvertRange(const ConversionRoad::LineRule& Rule, const TRoadOpti
     Btext->SetSelStart(Options.CaretAfter.value_or(caretBefore));
   });
   const std::string rangeLine = Recording ? RangeRecipeLine() : std::string();
-  CopyLinesBeforeRange(*WorkList);
-  ConversionRoad::ConvertLines(*UndoList, CurrentRange(), Rule, *WorkList, Options.AfterLastLine);
-  CopyLinesAfterRange(*WorkList);
-  if (!Btext->ReplaceAll(WorkList->GetText(), TCommandNote{UndoFileName, UndoFilterIndex})) {
+  UndoFileName = Filesv.FileName;
+  UndoFilterIndex = Filesv.FilterIndex;
+  // The result is written as bytes straight from the editor's text: no list of its lines, and
+  // the lines outside the range copied as they are.
+  const std::string_view text = Btext->ContiguousText();
+  std::string result;
+  result.reserve(text.size() + text.size() / 16 + 4096);
+  ConversionRoad::RunOnText(text, Btext->LineCount(), CurrentRange(), Rule, result,
+                            Options.AfterLastLine);
+  if (!Btext->ReplaceAll(std::move(result), TCommandNote{UndoFileName, UndoFilterIndex})) {
     Bar->showMessage(QStringLiteral("文書が大きすぎるため、この変換は元に戻せません（履歴の上限）"),
                      10000);
   }

@@ -202,7 +202,8 @@ class TFileLineSplitter {
     const std::size_t nul = text.find('\0');
     const std::string_view kept = text.substr(0, nul);
     std::size_t from = 0;
-    for (std::size_t lf = kept.find('\n'); lf != std::string_view::npos; lf = kept.find('\n', from)) {
+    for (std::size_t lf = kept.find('\n'); lf != std::string_view::npos;
+         lf = kept.find('\n', from)) {
       line_(kept.substr(from, lf - from));
       from = lf + 1;
     }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <string>
 #include <vector>
 
@@ -58,3 +60,40 @@ TEST(ConversionRoadRun, RangeLinesThroughTheRuleOthersUnchanged) {
 }
 
 }  // namespace
+
+// The road over the editor's text gives the bytes of the road over its lines, joined: random
+// texts, ranges inside, across and past the end, empty ranges, line counts that differ from
+// the text's, rules that drop, keep, split and add lines, with and without a tail.
+TEST(ConversionRoadRunOnText, SameBytesAsTheListRoad) {
+  std::mt19937 random(11);
+  const ConversionRoad::LineRule rules[] = {
+      [](std::string_view line, TLightStrings& out) { out.Add(line); },
+      [](std::string_view, TLightStrings&) {},
+      [](std::string_view line, TLightStrings& out) { out.Add(line, "+"); out.Add(line); },
+      [](std::string_view line, TLightStrings& out) { out.Add(std::string(line) + "\r\nx"); },
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const int lines = static_cast<int>(random() % 8);
+    for (int i = 0; i < lines; ++i) {
+      text += std::string(random() % 4, static_cast<char>('a' + i));
+      if (i + 1 < lines || random() % 2 == 0) text += "\r\n";
+    }
+    TLightStrings document;
+    document.SetText(text);
+    const auto pick = [&](int below) { return static_cast<std::int32_t>(random() % below); };
+    const std::int32_t lineCount = document.Count() + pick(3) - 1;
+    const TRange range{pick(9), pick(10) - 1};
+    const ConversionRoad::LineRule& rule = rules[random() % std::size(rules)];
+    const ConversionRoad::RangeTail tail =
+        random() % 2 == 0 ? ConversionRoad::RangeTail{}
+                          : [](TLightStrings& out) { out.Add("tail"); };
+    TLightStrings listed;
+    ConversionRoad::Run(document, lineCount, range, rule, listed, tail);
+    std::string joined;
+    ConversionRoad::RunOnText(text, lineCount, range, rule, joined, tail);
+    ASSERT_EQ(joined, listed.GetText())
+        << round << " " << testing::PrintToString(text) << " count " << lineCount << " range "
+        << range.Start << ".." << range.End;
+  }
+}
