@@ -79,10 +79,19 @@ class TAnyOfThree {
       marks_.push_back(*s);
       folded_.emplace_back();
       FoldInto(*s, folded_.back());
+      if (folded_.back() != *s || FoldsToSelf(*s)) letters_ = true;
     }
   }
 
   bool In(std::string_view line) {
+    if (ignoreCase_ && !letters_) {
+      // Strings without a letter byte match where they stand: folding the line changes only
+      // letters, so the folded search would find the same places.
+      for (const std::string& mark : marks_) {
+        if (line.find(mark) != std::string_view::npos && Holds(line, mark, true)) return true;
+      }
+      return false;
+    }
     if (!ignoreCase_) {
       for (const std::string& mark : marks_) {
         if (Holds(line, mark, false)) return true;
@@ -100,7 +109,13 @@ class TAnyOfThree {
   }
 
  private:
+  // Whether s holds a lower-case letter byte (which folding leaves as it is).
+  static bool FoldsToSelf(std::string_view s) {
+    return std::any_of(s.begin(), s.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+  }
+
   bool ignoreCase_;
+  bool letters_ = false;  // a string holds a letter byte, A–Z or a–z
   std::vector<std::string> marks_;
   std::vector<std::string> folded_;
   std::string line_;  // the folded line, reused from line to line

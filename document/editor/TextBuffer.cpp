@@ -60,10 +60,22 @@ inline unsigned BytesEqual(const char* p, std::size_t n, char c) noexcept {
 
 std::size_t CountByte(std::string_view text, char c) noexcept {
   std::size_t count = 0;
-  for (std::size_t at = 0; at < text.size(); at += 16) {
-    const std::size_t n = std::min<std::size_t>(16, text.size() - at);
-    count += static_cast<std::size_t>(__builtin_popcount(BytesEqual(text.data() + at, n, c)));
+  std::size_t at = 0;
+#if defined(__SSE2__)
+  // Matches summed in byte lanes (at most 255 blocks at a time), then the lanes added up.
+  const __m128i wanted = _mm_set1_epi8(c);
+  while (text.size() - at >= 16) {
+    __m128i lanes = _mm_setzero_si128();
+    for (int block = 0; block < 255 && text.size() - at >= 16; ++block, at += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+      lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(bytes, wanted));
+    }
+    const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
   }
+#endif
+  for (; at < text.size(); ++at) count += text[at] == c ? 1 : 0;
   return count;
 }
 
