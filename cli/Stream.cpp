@@ -85,14 +85,21 @@ class TStage {
     Drain();
   }
 
-  // Lines the rule made go on before any line after them.
+  // A line of the document as it is (lines the rule made go on before it).
   void Pass(std::string_view line) {
     if (made_.Count() != 0) Drain();
-    Give(line);
+    if (!ended_) Next(line, true);
   }
 
   void Drain() {
-    for (std::int32_t i = 0; i < made_.Count(); ++i) Give(made_.View(i));
+    const bool plain = made_.AllLinesPlain();
+    for (std::int32_t i = 0; i < made_.Count(); ++i) {
+      if (plain && !ended_) {
+        Next(made_.View(i), true);
+      } else {
+        Give(made_.View(i));
+      }
+    }
     made_.Clear();
   }
 
