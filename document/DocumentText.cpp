@@ -63,6 +63,26 @@ void TDocumentText::SetText(std::string&& bytes) {
   lines_->SetText(std::move(bytes));
 }
 
+void TDocumentText::SetRead(Readers::TReadText&& read) {
+  if (!read.Mapped) {
+    SetText(std::move(read.Text));
+    return;
+  }
+  const std::string_view whole = read.Mapped->Bytes;
+  const std::string_view bytes = UpToFirstNul(whole);
+  if (bytes.empty()) {
+    Clear();
+    return;
+  }
+  lines_->SetText(std::move(read.Mapped->Owner), bytes);
+  finalBreak_ = IsBreak(bytes.back());
+  if (read.BreakAfter && bytes.size() == whole.size()) {
+    // The CR LF after the text: after a lone LF it makes one more, empty, line.
+    if (bytes.back() == '\n') lines_->Add({});
+    finalBreak_ = true;
+  }
+}
+
 void TDocumentText::SetLines(std::unique_ptr<TLightStrings>& lines) {
   // A line holding a line break or a NUL is not kept as one line by the editor.
   for (std::int32_t i = 0; i < lines->Count() && !lines->AllLinesPlain(); ++i) {
@@ -179,7 +199,7 @@ std::string HtmlLostText(std::string_view fileName) {
 TLoader::TLoader(bool useFileName, TTell tellHtmlLost)
     : useFileName_(useFileName), tellHtmlLost_(std::move(tellHtmlLost)) {}
 
-std::string TLoader::Read(TSource& source) {
+Readers::TReadText TLoader::Read(TSource& source) {
   try {
     return ReadFile(source);
   } catch (const EKorvaneError& failure) {
@@ -230,7 +250,7 @@ std::optional<Encodings::TFormat> TLoader::FormatToConvert(TSource& source) {
   return found.Format;
 }
 
-std::string TLoader::TextOf(const TSource& source, Readers::TReadText read) {
+Readers::TReadText TLoader::Noted(const TSource& source, Readers::TReadText read) {
   if (read.Report.HtmlOpenFailed) {
     if (!tellHtmlLost_) throw EInOutError(read.Report.HtmlOpenError);
     tellHtmlLost_(HtmlLostText(source.FileName));
@@ -238,10 +258,10 @@ std::string TLoader::TextOf(const TSource& source, Readers::TReadText read) {
   if (read.Report.StoppedAtLine >= 0) {
     notices_.push_back({source.FileName, read.Report.StoppedAtLine});
   }
-  return std::move(read.Text);
+  return read;
 }
 
-std::string TLoader::ReadFile(TSource& source) {
+Readers::TReadText TLoader::ReadFile(TSource& source) {
   const bool html = Readers::IsHtmlFile(source.Path);
   if (!Readers::IsShortcutFile(source.Path) || source.Content) {
     if (const std::optional<Encodings::TFormat> format = FormatToConvert(source)) {
@@ -260,21 +280,21 @@ std::string TLoader::ReadFile(TSource& source) {
       content = {};
       conversions_.push_back({source.FileName, *format, true, conversion.Undecodable,
                               conversion.Unstored, conversion.UnknownEscape});
-      return TextOf(source, Readers::DocumentBytesAsText(std::move(conversion.Bytes), html));
+      return Noted(source, Readers::DocumentBytesAsText(std::move(conversion.Bytes), html));
     }
   }
   if (source.Content) {
     // Standard input, or a small file read whole already: by the rules its name chooses.
     std::string bytes = std::move(*source.Content);
     source.Content.reset();
-    return TextOf(source, Readers::DocumentBytesAsText(std::move(bytes), html));
+    return Noted(source, Readers::DocumentBytesAsText(std::move(bytes), html));
   }
   if (Readers::IsShortcutFile(source.Path)) {
     TLightStrings lines;
     Readers::ReadShortcutFile(source.Path, source.FileNameCp932, useFileName_, lines);
-    return lines.GetText();
+    return {.Text = lines.GetText()};
   }
-  return TextOf(source, Readers::ReadDocumentText(source.Path));
+  return Noted(source, Readers::ReadDocumentText(source.Path));
 }
 
 bool TLoader::CanStream(TSource& source) {
@@ -319,23 +339,26 @@ void TLoader::Stream(TSource& source, const std::function<void(std::string_view)
 
 // The text ends at its first NUL: what follows it in this file (or, in a drop, in the files
 // after it) is not in the document.
-void TLoader::NoteNulCut(const TSource& source, std::string_view text, bool moreFilesFollow) {
-  const Readers::TNulCut cut = Readers::FindNulCut(text);
+void TLoader::NoteNulCut(const TSource& source, const Readers::TReadText& read,
+                         bool moreFilesFollow) {
+  const Readers::TNulCut cut = read.Mapped
+                                   ? Readers::FindNulCut(read.Mapped->Bytes, read.BreakAfter)
+                                   : Readers::FindNulCut(read.Text);
   if (cut.Line < 0 || !(cut.DropsText || moreFilesFollow)) return;
   notices_.push_back({source.FileName, cut.Line, true, moreFilesFollow});
 }
 
 void TLoader::Open(TTextTarget& target, TSource source) {
   target.Clear();
-  std::string text = Read(source);
-  NoteNulCut(source, text, false);
-  target.SetText(std::move(text));
+  Readers::TReadText read = Read(source);
+  NoteNulCut(source, read, false);
+  target.SetRead(std::move(read));
 }
 
 void TLoader::Append(TTextTarget& target, TSource source) {
-  const std::string text = Read(source);
-  NoteNulCut(source, text, false);
-  target.AppendLines(text);
+  Readers::TReadText read = Read(source);
+  NoteNulCut(source, read, false);
+  target.AppendLines(read.TakeText());
 }
 
 void TLoader::Merge(TTextTarget& target, std::vector<TSource> sources, bool hadDocument) {
@@ -343,9 +366,9 @@ void TLoader::Merge(TTextTarget& target, std::vector<TSource> sources, bool hadD
   // Every file's text ends with a line break and the join puts a CR LF after it.
   std::string merged = hadDocument ? target.Text() : std::string();
   for (std::size_t i = 0; i < sources.size(); ++i) {
-    const std::string text = Read(sources[i]);
-    NoteNulCut(sources[i], text, i + 1 < sources.size());
-    merged.append(text).append("\r\n");
+    Readers::TReadText read = Read(sources[i]);
+    NoteNulCut(sources[i], read, i + 1 < sources.size());
+    merged.append(read.TakeText()).append("\r\n");
   }
   if (hadDocument) {
     target.ExtendText(std::move(merged));

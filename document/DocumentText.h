@@ -30,6 +30,8 @@ class TTextTarget {
   // Replaces everything; the text ends at its first NUL, and CR LF, a lone CR and a lone LF
   // each make a line break.
   virtual void SetText(std::string&& bytes) = 0;
+  // SetText of a read's text, which a target may take without copying a mapped file.
+  virtual void SetRead(Readers::TReadText&& read) { SetText(read.TakeText()); }
   // SetText for text that grows what is there (a drop on a document): a target with an undo
   // history keeps it as a step.
   virtual void ExtendText(std::string&& bytes) { SetText(std::move(bytes)); }
@@ -56,6 +58,8 @@ class TDocumentText final : public DocumentLoad::TTextTarget {
   [[nodiscard]] std::string Text() const override;
   void SetText(std::string&& bytes) override;
   void SetText(std::string_view bytes);
+  // A mapped file's lines point into the mapping.
+  void SetRead(Readers::TReadText&& read) override;
   // Lines holding no CR, LF or NUL are taken over as they are; otherwise they are joined and
   // split again, as the editor would do it.
   void SetLines(std::unique_ptr<TLightStrings>& lines) override;
@@ -156,7 +160,7 @@ class TLoader {
   // Reads one file as every load does, as the text of its lines (Readers::TReadText): a
   // shortcut with its reader, any other file with Readers::ReadDocumentText. Throws
   // ELoadError naming the file.
-  [[nodiscard]] std::string Read(TSource& source);
+  [[nodiscard]] Readers::TReadText Read(TSource& source);
 
   // Whether Stream can read source: a text file, or standard input, in Shift-JIS. Looks at
   // its first bytes as a load does (noting an unsure Shift-JIS); the loader that asked must
@@ -181,10 +185,10 @@ class TLoader {
  private:
   // Whether source is to be converted, and from what; notes an unsure Shift-JIS.
   [[nodiscard]] std::optional<Encodings::TFormat> FormatToConvert(TSource& source);
-  std::string ReadFile(TSource& source);
-  // The read's text, once what it reports is told or noted.
-  std::string TextOf(const TSource& source, Readers::TReadText read);
-  void NoteNulCut(const TSource& source, std::string_view text, bool moreFilesFollow);
+  Readers::TReadText ReadFile(TSource& source);
+  // The read, once what it reports is told or noted.
+  Readers::TReadText Noted(const TSource& source, Readers::TReadText read);
+  void NoteNulCut(const TSource& source, const Readers::TReadText& read, bool moreFilesFollow);
 
   bool useFileName_;
   TTell tellHtmlLost_;

@@ -295,6 +295,13 @@ bool MayMap(const TInputFile& file) {
 }  // namespace
 
 TContent ReadContent(TInputFile& file) {
+  if (std::optional<TContent> mapped = MapContent(file)) return std::move(*mapped);
+  auto bytes = std::make_shared<std::string>(ReadAll(file));
+  const std::string_view view(*bytes);
+  return {std::move(bytes), view};
+}
+
+std::optional<TContent> MapContent(TInputFile& file) {
   const auto size = static_cast<std::size_t>(file.Size());
   if (file.Size() >= kSmallestMappedFile && MayMap(file) && ::lseek(file.fd_, 0, SEEK_CUR) == 0) {
     void* const at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.fd_, 0);
@@ -306,13 +313,11 @@ TContent ReadContent(TInputFile& file) {
       std::shared_ptr<const void> owner(at, [size](const void* p) {
         ::munmap(const_cast<void*>(p), size);
       });
-      return {std::move(owner), {static_cast<const char*>(at), size}};
+      return TContent{std::move(owner), {static_cast<const char*>(at), size}};
     }
     if (at != MAP_FAILED) ::munmap(at, size);
   }
-  auto bytes = std::make_shared<std::string>(ReadAll(file));
-  const std::string_view view(*bytes);
-  return {std::move(bytes), view};
+  return std::nullopt;
 }
 
 TInputFile::TInputFile(const std::string& path) {

@@ -69,6 +69,7 @@ class TInputFile {
 
  private:
   friend TContent ReadContent(TInputFile& file);
+  friend std::optional<TContent> MapContent(TInputFile& file);
 
   int fd_ = -1;
   std::int64_t size_ = 0;
@@ -89,6 +90,8 @@ void SetMapFilesForReading(bool on, std::optional<TFileId> except = std::nullopt
 // nothing has been read from the file yet, its whole content mapped read-only instead. Throws
 // EInOutError on a read error.
 [[nodiscard]] TContent ReadContent(TInputFile& file);
+// The file mapped, as ReadContent maps it; nothing when it would read it instead.
+[[nodiscard]] std::optional<TContent> MapContent(TInputFile& file);
 
 // Writes a file in place of `path` without ever leaving it half written.
 //

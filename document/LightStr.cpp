@@ -189,13 +189,20 @@ void TLightStrings::SetText(std::string_view text) { SetText(std::string(text));
 void TLightStrings::SetText(std::string&& text) {
   Clear();
   ReserveForText(text);
-  SplitText(std::move(text));
+  SplitText(Adopt(std::move(text)));
+  TrimCapacity();
+}
+
+void TLightStrings::SetText(std::shared_ptr<const void> owner, std::string_view text) {
+  Clear();
+  ReserveForText(text);
+  blocks_.push_back(std::move(owner));
+  SplitText(text);
   TrimCapacity();
 }
 
 // CR LF, a lone CR and a lone LF each end a line; the text ends at its first NUL.
-void TLightStrings::SplitText(std::string&& bytes) {
-  std::string_view text = Adopt(std::move(bytes));
+void TLightStrings::SplitText(std::string_view text) {
   text = text.substr(0, std::min(text.find('\0'), text.size()));
   TNextByte nextCR(text, kCR);
   TNextByte nextLF(text, kLF);

@@ -59,6 +59,8 @@ class TLightStrings {
   virtual void SetText(std::string_view text);
   // The same, taking over the text's bytes instead of copying them.
   void SetText(std::string&& text);
+  // The same on bytes that owner keeps alive (a mapped file), which the lines point into.
+  void SetText(std::shared_ptr<const void> owner, std::string_view text);
   // Sets Count to n: new lines are empty, lines from n on are dropped. EListError when n is
   // below 0 or above kMaxListSize.
   virtual void SetCount(std::int32_t n);
@@ -106,7 +108,7 @@ class TLightStrings {
  private:
   void ReserveForText(std::string_view text);
   void TrimCapacity();
-  void SplitText(std::string&& text);
+  void SplitText(std::string_view text);
   void SplitFileBytes(std::string_view text);
   std::int32_t AddView(std::string_view stored);
   std::string_view Store(std::string_view bytes, std::string_view more = {});

@@ -163,9 +163,42 @@ TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list) {
   return ReadDocumentBytes(FileIO::ReadAll(*file), true, list);
 }
 
+namespace {
+
+// A mapped text file: TextFileAsText's text without copying the bytes.
+TReadText MappedTextFile(FileIO::TContent content) {
+  TReadText read;
+  if (const void* eof = std::memchr(content.Bytes.data(), kEndOfFileByte, content.Bytes.size())) {
+    const auto at = static_cast<std::size_t>(static_cast<const char*>(eof) - content.Bytes.data());
+    if (at + 1 < content.Bytes.size()) {
+      read.Report.StoppedAtLine = static_cast<std::int32_t>(std::count(
+          content.Bytes.begin(), content.Bytes.begin() + static_cast<std::ptrdiff_t>(at), '\r'));
+    }
+    content.Bytes = content.Bytes.substr(0, at);
+  }
+  read.BreakAfter = !content.Bytes.empty() && !EndsWithBreak(content.Bytes, false);
+  read.Mapped = std::move(content);
+  return read;
+}
+
+}  // namespace
+
+std::string TReadText::TakeText() {
+  if (!Mapped) return std::move(Text);
+  std::string text;
+  text.reserve(Mapped->Bytes.size() + 2);
+  text.append(Mapped->Bytes);
+  if (BreakAfter) text += "\r\n";
+  Mapped.reset();
+  return text;
+}
+
 TReadText ReadDocumentText(const std::string& path) {
   if (!IsHtmlFile(path)) {
     FileIO::TInputFile file(path);
+    if (std::optional<FileIO::TContent> mapped = FileIO::MapContent(file)) {
+      return MappedTextFile(std::move(*mapped));
+    }
     return TextFileAsText(FileIO::ReadAll(file, 2));
   }
   TReadText read;
@@ -295,7 +328,7 @@ void ReadShortcutFile(const std::string& path, std::string_view fileName, bool u
   list.Add(std::string());
 }
 
-TNulCut FindNulCut(std::string_view text) {
+TNulCut FindNulCut(std::string_view text, bool breakAfter) {
   TNulCut cut;
   const std::size_t nul = text.find('\0');
   if (nul == std::string_view::npos) return cut;
@@ -303,7 +336,7 @@ TNulCut FindNulCut(std::string_view text) {
   const std::string_view before = text.substr(0, nul);
   cut.Line = static_cast<std::int32_t>(std::count(before.begin(), before.end(), '\r'));
   const std::string_view rest = text.substr(nul + 1);
-  cut.DropsText = !(rest.empty() || rest == "\r" || rest == "\r\n");
+  cut.DropsText = breakAfter ? !rest.empty() : !(rest.empty() || rest == "\r" || rest == "\r\n");
   return cut;
 }
 

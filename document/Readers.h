@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "document/ByteStream.h"
+#include "document/FileIO.h"
 #include "document/LightStr.h"
 
 namespace Readers {
@@ -58,9 +60,16 @@ TReadReport ReadDocumentBytes(std::string bytes, bool html, TLightStrings& list)
 // with a line break unless the text is empty or a NUL cut it. It is the lines' joined text
 // but for a lone CR, which stays a lone CR: every reader of a document's text takes it as a
 // break. Built in place in the bytes read, with no list of lines.
+// A text file that the process maps (see FileIO::SetMapFilesForReading) comes as Mapped: the
+// text is its bytes up to a 0x1A, then CR LF when BreakAfter, and is copied only by a target
+// that needs it as a string.
 struct TReadText {
   std::string Text;
   TReadReport Report;
+  std::optional<FileIO::TContent> Mapped;
+  bool BreakAfter = false;
+  // The text as one string (Mapped copied).
+  [[nodiscard]] std::string TakeText();
 };
 TReadText ReadDocumentText(const std::string& path);
 // ReadDocumentBytes as one text.
@@ -91,7 +100,8 @@ void ReadShortcutFile(const std::string& path, std::string_view fileName, bool u
                       TLightStrings& list);
 
 [[nodiscard]] TNulCut FindNulCut(const TLightStrings& lines);
-// The same for the text of a read (TReadText::Text, or the lines' joined text).
-[[nodiscard]] TNulCut FindNulCut(std::string_view text);
+// The same for the text of a read (TReadText::Text, or the lines' joined text), followed by
+// CR LF when breakAfter.
+[[nodiscard]] TNulCut FindNulCut(std::string_view text, bool breakAfter = false);
 
 }  // namespace Readers

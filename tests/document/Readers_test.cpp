@@ -252,3 +252,32 @@ TEST(ReadersReadDocumentText, SameDocumentAsTheLines) {
     }
   }
 }
+
+// A mapped file (the command line maps large inputs) makes the same document without a copy:
+// its end after a 0x1A, a NUL or a lone LF, or with no break at all.
+TEST(ReadersReadDocumentText, MappedFilesMakeTheSameDocument) {
+  const std::string tails[] = {"",          "b",         "b\n",
+                               "b\r",       "b\r\n",     "b\n\r\n",
+                               "b\x1A",     "b\x1A\r\nc", "\nb\nc\n",
+                               std::string("b\0c", 3), std::string("b\0", 2),
+                               std::string("b\0\r\n", 4), std::string("\0", 1)};
+  TTempDir dir;
+  FileIO::SetMapFilesForReading(true, std::nullopt);
+  for (const std::string& tail : tails) {
+    const std::string bytes = std::string(1 << 20, 'a') + "\r\n" + tail;
+    SCOPED_TRACE(testing::PrintToString(tail));
+    const std::string path = dir.Write("big.txt", bytes);
+    TLightStrings list;
+    const Readers::TReadReport listed = Readers::ReadDocumentFile(path, list);
+    Readers::TReadText read = Readers::ReadDocumentText(path);
+    ASSERT_TRUE(read.Mapped.has_value());
+    const Readers::TNulCut cut = Readers::FindNulCut(read.Mapped->Bytes, read.BreakAfter);
+    EXPECT_EQ(cut.Line, Readers::FindNulCut(list).Line);
+    EXPECT_EQ(cut.DropsText, Readers::FindNulCut(list).DropsText);
+    EXPECT_EQ(read.Report.StoppedAtLine, listed.StoppedAtLine);
+    TDocumentText document;
+    document.SetRead(std::move(read));
+    EXPECT_EQ(document.Text(), MadeOfLines(list).Document);
+  }
+  FileIO::SetMapFilesForReading(false, std::nullopt);
+}
