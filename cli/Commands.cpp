@@ -324,7 +324,7 @@ TWork WorkOf(const TCommand& command, TForeignChars& foreign) {
     case PageText: {
       PageText::TRoadRule rule = PageText::PageTextRule(
           {.KeepLinks = command.KeepLinks, .LinksOnly = info.Code == 1}, foreign);
-      return {.Rule = std::move(rule.Rule), .Tail = std::move(rule.Tail)};
+      return {.Rule = std::move(rule.Rule), .Tail = std::move(rule.Tail), .AddsForeign = true};
     }
   }
   return {};

@@ -94,6 +94,7 @@ struct TWork {
   ConversionRoad::LineFilter Keep;
   bool NeedsSetRange = false;  // delete-range: refused without a range set
   bool KeepsRange = false;     // break-at-tags: the range stays, its end follows the line count
+  bool AddsForeign = false;    // page-text: adds to the document's table of foreign characters
 };
 // The work of a command, with its rules made (a command's rule keeps state across lines).
 [[nodiscard]] TWork WorkOf(const TCommand& command, TForeignChars& foreign);

@@ -32,6 +32,8 @@ class TStage {
   }
 
   void SetNext(TStage* next) { next_ = next; }
+  // The lines go to another thread's stages.
+  void SetHandoff(THandoff* handoff) { handoff_ = handoff; }
   // This stage's command follows break-at-tags, whose range followed the line count: an empty
   // document is no line to it, unless break-at-tags had been handed an empty document too.
   void FollowLineCountOf(const TStage* breaker) { breaker_ = breaker; }
@@ -59,6 +61,7 @@ class TStage {
     if (lines_.End < 0) EndOfRange();
     Drain();
     if (next_ != nullptr) next_->Finish();
+    if (handoff_ != nullptr) handoff_->Finish();
   }
 
  private:
@@ -132,6 +135,8 @@ class TStage {
   void Next(std::string_view line, bool withBreak) {
     if (next_ != nullptr) {
       next_->Line(line);
+    } else if (handoff_ != nullptr) {
+      handoff_->Line(line);  // a NUL ended the text before, if !withBreak: nothing follows
     } else {
       pipeline_.Output(line, withBreak);
     }
@@ -142,6 +147,7 @@ class TStage {
   TLines lines_;
   bool selectOnly_;  // save-range: the range's lines are the output
   TStage* next_ = nullptr;
+  THandoff* handoff_ = nullptr;
   const TStage* breaker_ = nullptr;
   TLightStrings made_;
   std::int64_t received_ = 0;
@@ -149,9 +155,83 @@ class TStage {
   bool ended_ = false;  // a NUL ended this command's text
 };
 
+constexpr std::size_t kHandoffBatch = std::size_t{256} << 10;
+constexpr std::size_t kBatchesWaiting = 4;
+
+void THandoff::Line(std::string_view line) {
+  filling_.Bytes += line;
+  filling_.Ends.push_back(static_cast<std::uint32_t>(filling_.Bytes.size()));
+  if (filling_.Bytes.size() >= kHandoffBatch) Send(false);
+}
+
+void THandoff::Finish() { Send(true); }
+
+void THandoff::Send(bool last) {
+  filling_.Last = last;
+  std::unique_lock<std::mutex> hold(lock_);
+  changed_.wait(hold, [this] { return queue_.size() < kBatchesWaiting || aborted_; });
+  if (aborted_) return;
+  queue_.push_back(std::move(filling_));
+  filling_ = {};
+  filling_.Bytes.reserve(kHandoffBatch + 4096);
+  changed_.notify_all();
+}
+
+void THandoff::Abort() {
+  const std::lock_guard<std::mutex> hold(lock_);
+  aborted_ = true;
+  changed_.notify_all();
+}
+
+THandoff::TBatch THandoff::Receive() {
+  std::unique_lock<std::mutex> hold(lock_);
+  changed_.wait(hold, [this] { return !queue_.empty() || aborted_; });
+  if (aborted_) return {.Last = true, .Aborted = true};
+  TBatch batch = std::move(queue_.front());
+  queue_.pop_front();
+  changed_.notify_all();
+  return batch;
+}
+
 TPipeline::TPipeline() { piece_.reserve(kOutputPiece + 2); }
 
-TPipeline::~TPipeline() = default;
+TPipeline::~TPipeline() { StopSecondHalf(); }
+
+void TPipeline::Split() {
+  if (stages_.size() < 2 || std::thread::hardware_concurrency() < 2) return;
+  split_ = stages_.size() / 2;
+  stages_[split_ - 1]->SetNext(nullptr);
+  stages_[split_ - 1]->SetHandoff(&handoff_);
+}
+
+void TPipeline::StartSecondHalf() {
+  if (split_ == 0 || second_.joinable()) return;
+  second_ = std::thread([this] {
+    try {
+      TStage& first = *stages_[split_];
+      for (;;) {
+        THandoff::TBatch batch = handoff_.Receive();
+        if (batch.Aborted) return;
+        std::uint32_t from = 0;
+        for (const std::uint32_t end : batch.Ends) {
+          first.Line(std::string_view(batch.Bytes).substr(from, end - from));
+          from = end;
+        }
+        if (batch.Last) break;
+      }
+      first.Finish();
+    } catch (...) {
+      secondFailure_ = std::current_exception();
+      handoff_.Abort();  // the first half stops sending
+    }
+  });
+}
+
+void TPipeline::StopSecondHalf() {
+  if (!second_.joinable()) return;
+  handoff_.Abort();
+  second_.join();
+}
 
 std::unique_ptr<TPipeline> TPipeline::Plan(const std::vector<Commands::TCommand>& commands,
                                            TForeignChars& foreign) {
@@ -161,6 +241,7 @@ std::unique_ptr<TPipeline> TPipeline::Plan(const std::vector<Commands::TCommand>
   std::optional<TLines> set;  // a range for the next command
   bool afterRangedBreak = false;
   bool afterBreak = false;
+  bool sharesForeign = false;  // a stage adds to the table the output is written with
   for (const Commands::TCommand& command : commands) {
     if (afterRangedBreak) return nullptr;  // its range would follow the line count
     Commands::TWork work = Commands::WorkOf(command, foreign);
@@ -170,6 +251,7 @@ std::unique_ptr<TPipeline> TPipeline::Plan(const std::vector<Commands::TCommand>
     }
     if ((work.Kind == TKind::SaveRange || work.NeedsSetRange) && !set) return nullptr;
     afterRangedBreak = work.KeepsRange && set;
+    sharesForeign = sharesForeign || work.AddsForeign;
     const bool keepsRange = work.KeepsRange;
     const bool selectOnly = work.Kind == TKind::SaveRange;
     auto stage =
@@ -182,13 +264,25 @@ std::unique_ptr<TPipeline> TPipeline::Plan(const std::vector<Commands::TCommand>
   for (std::size_t i = 0; i + 1 < pipeline->stages_.size(); ++i) {
     pipeline->stages_[i]->SetNext(pipeline->stages_[i + 1].get());
   }
+  if (!sharesForeign) pipeline->Split();
   return pipeline;
 }
 
-void TPipeline::Line(std::string_view line) { stages_.front()->Line(line); }
+void TPipeline::Line(std::string_view line) {
+  StartSecondHalf();
+  stages_.front()->Line(line);
+}
 
 void TPipeline::Finish() {
-  stages_.front()->Finish();
+  StartSecondHalf();
+  try {
+    stages_.front()->Finish();
+  } catch (...) {
+    StopSecondHalf();
+    throw;
+  }
+  if (second_.joinable()) second_.join();
+  if (secondFailure_) std::rethrow_exception(secondFailure_);
   sink_(piece_);
   piece_.clear();
 }

@@ -4,8 +4,14 @@
 // document (see Plan) run the whole-document way instead.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +23,32 @@
 namespace Stream {
 
 class TStage;
+
+// Lines handed from the stages on one thread to those on another, in batches.
+class THandoff {
+ public:
+  struct TBatch {
+    std::string Bytes;
+    std::vector<std::uint32_t> Ends;  // where each line ends in Bytes
+    bool Last = false;                // the document has ended
+    bool Aborted = false;             // the sending side failed: nothing more is to be done
+  };
+  void Line(std::string_view line);
+  // Sends what is gathered and the end.
+  void Finish();
+  // Wakes and ends the receiving side at once (a failure on the sending side).
+  void Abort();
+  // The next batch; one with Last set ends the document (Abort gives one too).
+  TBatch Receive();
+
+ private:
+  void Send(bool last);
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::deque<TBatch> queue_;
+  TBatch filling_;
+  bool aborted_ = false;
+};
 
 class TPipeline {
  public:
@@ -49,11 +81,19 @@ class TPipeline {
  private:
   TPipeline();
   void Flush();
+  // With two or more stages that share nothing, the later half runs on a second thread.
+  void Split();
+  void StartSecondHalf();
+  void StopSecondHalf();
 
   std::vector<std::unique_ptr<TStage>> stages_;
   TSink sink_;
   std::string piece_;  // output gathered before it goes to the sink
-  int unchecked_ = 0;  // ranges not yet seen to fit: the output waits in piece_
+  std::atomic<int> unchecked_ = 0;  // ranges not yet seen to fit: the output waits in piece_
+  std::size_t split_ = 0;           // the first stage of the second thread; 0: one thread
+  THandoff handoff_;
+  std::thread second_;
+  std::exception_ptr secondFailure_;
 };
 
 }  // namespace Stream
