@@ -103,7 +103,7 @@ class TStage {
         Give(made_.View(i));
       }
     }
-    made_.Clear();
+    made_.Reuse();
   }
 
   // A made line holding a break is several lines of the document, and a NUL ends the

@@ -78,7 +78,7 @@ class TTextLines {
 
 void JoinInto(TLightStrings& made, std::string& out) {
   for (std::int32_t i = 0; i < made.Count(); ++i) out.append(made.View(i)).append("\r\n");
-  made.Clear();
+  made.Reuse();
 }
 
 }  // namespace

@@ -158,6 +158,22 @@ std::string_view TLightStrings::Adopt(std::string&& bytes) {
   return text;
 }
 
+void TLightStrings::Reuse() {
+  lines_.clear();
+  const bool ownLast =
+      storeBlock_ != nullptr && !blocks_.empty() && blocks_.back().get() == storeBlock_;
+  if (ownLast) {
+    std::shared_ptr<const void> kept = std::move(blocks_.back());
+    blocks_.clear();
+    storeBlock_->clear();
+    blocks_.push_back(std::move(kept));
+  } else {
+    blocks_.clear();
+    storeBlock_ = nullptr;
+  }
+  allPlain_ = true;
+}
+
 void TLightStrings::Clear() {
   if (capacity_ == 0 && blocks_.empty()) return;
   std::vector<std::string_view>().swap(lines_);

@@ -42,6 +42,9 @@ class TLightStrings {
 
   // Removes every line and releases the slots: Count and Capacity become 0.
   void Clear();
+  // Removes every line but keeps the slots and the room for bytes that Add fills, for a list
+  // that is filled and emptied over and over (views of its lines become invalid).
+  void Reuse();
 
   // A copy of line `index`; EListError when index is outside 0 .. Count − 1.
   [[nodiscard]] std::string Get(std::int32_t index) const;
