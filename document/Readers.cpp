@@ -165,6 +165,12 @@ TReadReport ReadDocumentFile(const std::string& path, TLightStrings& list) {
 
 namespace {
 
+// Room reserved after a text read whole: its line break, and the editor's first editing gap,
+// which would otherwise copy the whole text to grow (pages of unused room cost nothing).
+std::size_t RoomAfter(std::size_t size) {
+  return 2 + std::clamp<std::size_t>(size / 16, 4096, std::size_t{16} << 20);
+}
+
 // A mapped text file: TextFileAsText's text without copying the bytes.
 TReadText MappedTextFile(FileIO::TContent content) {
   TReadText read;
@@ -199,16 +205,18 @@ TReadText ReadDocumentText(const std::string& path) {
     if (std::optional<FileIO::TContent> mapped = FileIO::MapContent(file)) {
       return MappedTextFile(std::move(*mapped));
     }
-    return TextFileAsText(FileIO::ReadAll(file, 2));
+    const auto size = static_cast<std::size_t>(file.Size());
+    return TextFileAsText(FileIO::ReadAll(file, RoomAfter(size)));
   }
   TReadText read;
   std::optional<FileIO::TInputFile> file = OpenHtmlFile(path, read.Report);
   if (!file) return read;
-  return HtmlFileAsText(FileIO::ReadAll(*file, 2));
+  const auto size = static_cast<std::size_t>(file->Size());
+  return HtmlFileAsText(FileIO::ReadAll(*file, RoomAfter(size)));
 }
 
 TReadText DocumentBytesAsText(std::string bytes, bool html) {
-  bytes.reserve(bytes.size() + 2);
+  bytes.reserve(bytes.size() + RoomAfter(bytes.size()));
   return html ? HtmlFileAsText(std::move(bytes)) : TextFileAsText(std::move(bytes));
 }
 

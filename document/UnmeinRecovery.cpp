@@ -74,7 +74,8 @@ void TFmmein::CopySnapshotSlice() {
     QTimer::singleShot(0, this, [this] { Run([this] { TakeSnapshot(); }); });
     return;
   }
-  constexpr std::int64_t kSliceBytes = std::int64_t{16} << 20;  // a few milliseconds
+  // A few milliseconds, the fresh pages it fills included.
+  constexpr std::int64_t kSliceBytes = std::int64_t{4} << 20;
   const std::int64_t length = Btext->TextLength();
   const auto at = static_cast<std::int64_t>(snapshotCopy_->size());
   const std::int64_t end = std::min(length, at + kSliceBytes);
