@@ -174,6 +174,9 @@ class TFmmein : public QMainWindow {
     ConversionRoad::RangeTail AfterLastLine = {};
     // The command as a recipe line (UTF-8), kept while a recipe is being recorded.
     std::string Recipe;
+    // A command that only keeps or drops lines says so here (the rule is then not used):
+    // the kept lines are copied in runs.
+    ConversionRoad::LineFilter Keep = {};
   };
   // The common road of every range command: undo copy, lines before the range, the rule's
   // lines for each range line, lines after, one replacement of the editor's text, range reset.

@@ -62,12 +62,7 @@ void RunCommand(TFmmein& form, const std::string& commandLine) {
   const Commands::TWork work = Commands::WorkOf(command, foreign);
   const auto start = std::chrono::steady_clock::now();
   if (work.Kind == Commands::TWork::TKind::Filter) {
-    const ConversionRoad::LineFilter keep = work.Keep;
-    form.ConvertRange(
-        [keep](std::string_view line, TLightStrings& out) {
-          if (keep(line)) out.Add(line);
-        },
-        {});
+    form.ConvertRange({}, {.Keep = work.Keep});
   } else {
     form.ConvertRange(work.Rule, {.AfterLastLine = work.Tail});
   }

@@ -58,6 +58,37 @@ class TTextLines {
     return text_.substr(from, lf - 1 - from);
   }
 
+  // Appends those of the next count lines that keep accepts to out, each followed by CR LF:
+  // each run of kept lines in one piece where it stands.
+  void KeepTo(std::int64_t count, const LineFilter& keep, std::string& out) {
+    const char* const end = text_.data() + text_.size();
+    const char* runFrom = nullptr;
+    const char* runTo = nullptr;
+    const auto flush = [&] {
+      if (runFrom == nullptr) return;
+      out.append(runFrom, runTo);
+      if (runTo == end && end[-1] != '\n') out += "\r\n";  // the last line had no break
+      runFrom = nullptr;
+    };
+    for (; count > 0; --count) {
+      const bool inText = at_ < text_.size();
+      const std::string_view line = Next();
+      if (!keep(line)) {
+        flush();
+      } else if (!inText) {
+        flush();
+        out += "\r\n";
+      } else {
+        if (runFrom == nullptr || line.data() != runTo) {
+          flush();
+          runFrom = line.data();
+        }
+        runTo = std::min(line.data() + line.size() + 2, end);
+      }
+    }
+    flush();
+  }
+
   // Appends the next count lines to out, each followed by CR LF, in one piece where they are.
   void CopyTo(std::int64_t count, std::string& out) {
     std::size_t end = at_;
@@ -82,6 +113,18 @@ void JoinInto(TLightStrings& made, std::string& out) {
 }
 
 }  // namespace
+
+void FilterOnText(std::string_view text, std::int32_t lineCount, TRange range,
+                  const LineFilter& keep, std::string& out) {
+  TTextLines lines(text);
+  lines.CopyTo(range.Start, out);
+  if (range.End < range.Start) {
+    lines.CopyTo(std::int64_t{lineCount} - range.Start, out);
+    return;
+  }
+  lines.KeepTo(std::int64_t{range.End} - range.Start + 1, keep, out);
+  lines.CopyTo(std::int64_t{lineCount} - 1 - range.End, out);
+}
 
 void RunOnText(std::string_view text, std::int32_t lineCount, TRange range,
                const LineRule& rule, std::string& out, const RangeTail& tail) {

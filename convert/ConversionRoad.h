@@ -51,4 +51,9 @@ void Run(const TLightStrings& document, std::int32_t lineCount, TRange range,
 void RunOnText(std::string_view text, std::int32_t lineCount, TRange range,
                const LineRule& rule, std::string& out, const RangeTail& tail = {});
 
+// RunOnText of a rule that keeps or drops each line as keep says: runs of kept lines are
+// copied in one piece.
+void FilterOnText(std::string_view text, std::int32_t lineCount, TRange range,
+                  const LineFilter& keep, std::string& out);
+
 }  // namespace ConversionRoad

@@ -227,8 +227,12 @@ void TFmmein::ConvertRange(const ConversionRoad::LineRule& Rule, const TRoadOpti
   const std::string_view text = Btext->ContiguousText();
   std::string result;
   result.reserve(text.size() + text.size() / 16 + 4096);
-  ConversionRoad::RunOnText(text, Btext->LineCount(), CurrentRange(), Rule, result,
-                            Options.AfterLastLine);
+  if (Options.Keep) {
+    ConversionRoad::FilterOnText(text, Btext->LineCount(), CurrentRange(), Options.Keep, result);
+  } else {
+    ConversionRoad::RunOnText(text, Btext->LineCount(), CurrentRange(), Rule, result,
+                              Options.AfterLastLine);
+  }
   if (!Btext->ReplaceAll(std::move(result), TCommandNote{UndoFileName, UndoFilterIndex})) {
     Bar->showMessage(QStringLiteral("文書が大きすぎるため、この変換は元に戻せません（履歴の上限）"),
                      10000);
@@ -266,9 +270,11 @@ void TFmmein::SaveRange() {
 }
 
 void TFmmein::DeleteRange() {
-  ConvertRange([](std::string_view, TLightStrings&) {},
-               {.Busy = true, .ResetRangeOnFailure = true, .CaretAfter = RangeCaretPos,
-                .Recipe = "delete-range"});
+  ConvertRange({}, {.Busy = true,
+                    .ResetRangeOnFailure = true,
+                    .CaretAfter = RangeCaretPos,
+                    .Recipe = "delete-range",
+                    .Keep = [](std::string_view) { return false; }});
 }
 
 // Undoes every step back to and including the last command, as the one-level undo of old did:

@@ -373,7 +373,8 @@ void TFmrep::BitBtn1Click(QObject*) {
   {
     TBusyCursor busy(main_);
     main_.ConvertRange(ReplaceRules::KindRule(RepKind, fields, Options()),
-                       {.Recipe = RecipeLine()});
+                       {.Recipe = RecipeLine(),
+                        .Keep = ReplaceRules::KindFilter(RepKind, fields, Options())});
   }
   cb1->setChecked(false);
   cb2->setChecked(false);

@@ -95,5 +95,18 @@ TEST(ConversionRoadRunOnText, SameBytesAsTheListRoad) {
     ASSERT_EQ(joined, listed.GetText())
         << round << " " << testing::PrintToString(text) << " count " << lineCount << " range "
         << range.Start << ".." << range.End;
+    // A filter: lines whose length is odd go, and in every other round "" too.
+    const bool keepEmpty = round % 2 == 0;
+    const ConversionRoad::LineFilter keep = [keepEmpty](std::string_view line) {
+      return (keepEmpty || !line.empty()) && line.size() % 2 == 0;
+    };
+    TLightStrings kept;
+    const auto keepRule = [&keep](std::string_view line, TLightStrings& out) {
+      if (keep(line)) out.Add(line);
+    };
+    ConversionRoad::Run(document, lineCount, range, keepRule, kept);
+    std::string filtered;
+    ConversionRoad::FilterOnText(text, lineCount, range, keep, filtered);
+    ASSERT_EQ(filtered, kept.GetText()) << round << " " << testing::PrintToString(text);
   }
 }
