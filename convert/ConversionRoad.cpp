@@ -38,8 +38,6 @@ void Run(const TLightStrings& document, std::int32_t lineCount, TRange range,
 
 namespace {
 
-constexpr std::int32_t kBatchLines = 4096;  // a rule's lines joined together
-
 // The lines of a text with CR LF breaks, one after another, as SetText makes them: a final
 // break adds no line and an empty text is one empty line; past the last, lines are "".
 class TTextLines {
@@ -107,10 +105,6 @@ class TTextLines {
   std::size_t at_ = 0;
 };
 
-void JoinInto(TLightStrings& made, std::string& out) {
-  for (std::int32_t i = 0; i < made.Count(); ++i) out.append(made.View(i)).append("\r\n");
-  made.Reuse();
-}
 
 }  // namespace
 
@@ -135,12 +129,9 @@ void RunOnText(std::string_view text, std::int32_t lineCount, TRange range,
     return;
   }
   TLightStrings made;
-  for (std::int32_t i = range.Start; i <= range.End; ++i) {
-    rule(lines.Next(), made);
-    if (made.Count() >= kBatchLines) JoinInto(made, out);
-  }
+  made.JoinInto(out);
+  for (std::int32_t i = range.Start; i <= range.End; ++i) rule(lines.Next(), made);
   if (tail) tail(made);
-  JoinInto(made, out);
   lines.CopyTo(std::int64_t{lineCount} - 1 - range.End, out);
 }
 

@@ -104,11 +104,19 @@ bool TLightStrings::HoldsBreakOrNul(std::string_view line) noexcept {
 }
 
 std::int32_t TLightStrings::Add(std::string_view line) {
+  if (joinTo_ != nullptr) {
+    joinTo_->append(line).append("\r\n");
+    return -1;
+  }
   allPlain_ = allPlain_ && !HoldsBreakOrNul(line);
   return AddView(Store(line));
 }
 
 std::int32_t TLightStrings::Add(std::string_view first, std::string_view second) {
+  if (joinTo_ != nullptr) {
+    joinTo_->append(first).append(second).append("\r\n");
+    return -1;
+  }
   allPlain_ = allPlain_ && !HoldsBreakOrNul(first) && !HoldsBreakOrNul(second);
   return AddView(Store(first, second));
 }

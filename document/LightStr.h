@@ -34,6 +34,9 @@ class TLightStrings {
   std::int32_t Add(std::string_view line);
   // Appends first followed by second as one line, without building it elsewhere first.
   std::int32_t Add(std::string_view first, std::string_view second);
+  // From now on Add appends each line, followed by CR LF, to text instead of keeping it (the
+  // list stays empty and Add returns −1): for a list a rule fills only to have it joined.
+  void JoinInto(std::string& text) { joinTo_ = &text; }
   // Removes those of the lines first .. last (0-based, both ends inclusive; none when
   // last < first) that keep refuses; the others stay in order, their bytes not copied.
   // Capacity stays. EListError when first or last is outside the list.
@@ -122,6 +125,7 @@ class TLightStrings {
   // mapped files.
   std::vector<std::shared_ptr<const void>> blocks_;
   std::string* storeBlock_ = nullptr;  // this list's own block that Store appends to
+  std::string* joinTo_ = nullptr;      // see JoinInto
   std::size_t nextBlockSize_ = 0;
   std::int32_t capacity_ = 0;       // slots allocated for lines, Count .. Capacity − 1 empty
   std::int32_t stoppedAtLine_ = -1;
