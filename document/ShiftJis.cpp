@@ -194,6 +194,13 @@ std::size_t FindMark(std::string_view s, std::string_view mark, bool ignoreCase)
   // A mark without a single-byte letter reads the same in every case: an exact search.
   if (ignoreCase && !HasSingleByteLetter(mark)) ignoreCase = false;
   const std::size_t last = s.size() - mark.size();  // last position a match can start at
+  // A first byte that reads the same in every case is looked for at once: most texts (short
+  // lines above all) lack it, and then there is nothing more to do.
+  if (const auto first = static_cast<unsigned char>(mark[0]);
+      !((first | 0x20) >= 'a' && (first | 0x20) <= 'z') &&
+      std::memchr(s.data(), first, last + 1) == nullptr) {
+    return npos;
+  }
   // `known` is a position known to start a character; every candidate lies at or after it.
   std::size_t known = 0;
   std::size_t from = 0;
