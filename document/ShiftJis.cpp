@@ -194,16 +194,17 @@ std::size_t FindMark(std::string_view s, std::string_view mark, bool ignoreCase)
   // A mark without a single-byte letter reads the same in every case: an exact search.
   if (ignoreCase && !HasSingleByteLetter(mark)) ignoreCase = false;
   const std::size_t last = s.size() - mark.size();  // last position a match can start at
-  // A first byte that reads the same in every case is looked for at once: most texts (short
-  // lines above all) lack it, and then there is nothing more to do.
-  if (const auto first = static_cast<unsigned char>(mark[0]);
-      !((first | 0x20) >= 'a' && (first | 0x20) <= 'z') &&
-      std::memchr(s.data(), first, last + 1) == nullptr) {
-    return npos;
-  }
   // `known` is a position known to start a character; every candidate lies at or after it.
   std::size_t known = 0;
   std::size_t from = 0;
+  // A first byte that reads the same in every case is looked for at once: most texts (short
+  // lines above all) lack it, and no match starts before its first place.
+  if (const auto first = static_cast<unsigned char>(mark[0]);
+      !((first | 0x20) >= 'a' && (first | 0x20) <= 'z')) {
+    const void* found = std::memchr(s.data(), first, last + 1);
+    if (found == nullptr) return npos;
+    from = static_cast<std::size_t>(static_cast<const char*>(found) - s.data());
+  }
   while (from <= last) {
     const std::size_t pos = NextCandidate(s, from, last, mark, ignoreCase);
     if (pos == npos) return npos;
