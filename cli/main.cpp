@@ -45,7 +45,7 @@ constexpr std::string_view kUsage =
     "読み込み: 最初のファイルは「開く」、続くファイルは「合成」と同じに読み込みます。\n"
     "  .htm/.html/.shtml は HTML として (NUL 文字は空白に)、.URL はインターネットショート\n"
     "  カットとして (アドレスの行と空行に) 読みます。- は標準入力をテキストファイルとして\n"
-    "  読みます (1 GiB まで。それより大きいものはファイル名で指定してください)。\n"
+    "  読みます (全体を読み込むときは 1 GiB まで。下の「一度に通す実行」では制限なし)。\n"
     "  NUL や 0x1A で読み込まれなかった部分があれば標準エラーに警告します。\n"
     "  文字コードはファイルごとに判定し (BOM、HTML/XML の charset 宣言、バイトの並び)、\n"
     "  Shift-JIS でないものは変換して、何から変換したかを標準エラーに警告します。判定が確かで\n"
@@ -95,8 +95,8 @@ constexpr std::string_view kUsageTail =
     "\n"
     "一度に通す実行: 入力がファイル一つ (または標準入力) で Shift-JIS のテキストなら、命令は\n"
     "  入力を先頭から一度通すだけで実行し、読みながら書き出します (使うメモリは入力の大きさに\n"
-    "  よりません。標準入力だけは先に全体を読みます)。次のときは文書全体を読み込んでから\n"
-    "  実行します (結果は同じです): ファイルが二つ以上か --drop のとき、HTML と .URL と\n"
+    "  よりません。命令が二つ以上なら後半は別のスレッドで)。次のときは文書全体を読み込んで\n"
+    "  から実行します (結果は同じです): ファイルが二つ以上か --drop のとき、HTML と .URL と\n"
     "  Shift-JIS 以外の文字コードのファイル、出力先が入力と同じファイル、--to の文字コードで\n"
     "  表せない文字がありうるとき (--refs なし)、range の後の break-at-tags に続けて命令が\n"
     "  あるとき、range のない delete-range と save-range。range で指定した行が文書にあると\n"
@@ -131,7 +131,8 @@ struct TOptions {
   bool ListCommands = false;  // --list-commands: the names, for shell completion
 };
 
-std::string ReadStandardInput() {
+// What is left of standard input, when `before` bytes of it were read already.
+std::string ReadStandardInput(std::size_t before = 0) {
   // Pieces of a fixed size, joined once at the end: an input that passes the limit never
   // costs more than the limit, and none is copied while it grows.
   constexpr std::size_t kPiece = std::size_t{16} << 20;
@@ -149,7 +150,7 @@ std::string ReadStandardInput() {
       throw EStreamError("標準入力を読み込めません\n" + SystemErrorText(errno));
     }
     total += static_cast<std::size_t>(got);
-    if (total > kStandardInputLimit) {
+    if (before + total > kStandardInputLimit) {
       throw EStreamError("標準入力が 1 GiB を超えたため、読み込みを中止しました。"
                          "大きな入力はファイル名で指定してください");
     }
@@ -161,6 +162,28 @@ std::string ReadStandardInput() {
     pieces[i].reset();
   }
   return bytes;
+}
+
+// The first bytes of standard input, as many as the encoding is told by (or all there are);
+// more is whether any may follow.
+std::string ReadStandardInputHead(bool& more) {
+  std::string head(Encodings::kDetectionBytes, '\0');
+  std::size_t filled = 0;
+  more = true;
+  while (filled < head.size()) {
+    const ssize_t got = ::read(STDIN_FILENO, head.data() + filled, head.size() - filled);
+    if (got == 0) {
+      more = false;
+      break;
+    }
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw EStreamError("標準入力を読み込めません\n" + SystemErrorText(errno));
+    }
+    filled += static_cast<std::size_t>(got);
+  }
+  head.resize(filled);
+  return head;
 }
 
 void WriteAll(int fd, std::string_view bytes) {
@@ -481,10 +504,21 @@ int Run(int argc, char** argv) {
   }
   std::vector<DocumentLoad::TSource> sources = Sources(options);
   RecoverInterruptedSave(options);
+  // Standard input that may run in one pass is read only as far as its encoding shows; the
+  // rest is read as the pass goes, or whole when it cannot run so.
+  const bool mayRunInOnePass = sources.size() == 1 && !options.Drop && !options.Lines.empty();
   for (DocumentLoad::TSource& source : sources) {
-    if (source.Content) *source.Content = ReadStandardInput();
+    if (!source.Content) continue;
+    bool more = true;
+    *source.Content = mayRunInOnePass ? ReadStandardInputHead(more) : ReadStandardInput();
+    if (mayRunInOnePass && more) source.MoreFrom = STDIN_FILENO;
   }
   if (RanInOnePass(options, sources)) return 0;
+  for (DocumentLoad::TSource& source : sources) {
+    if (source.MoreFrom < 0) continue;
+    source.Content->append(ReadStandardInput(source.Content->size()));
+    source.MoreFrom = -1;
+  }
   TDocumentText document;
   TForeignChars foreign;
   // Input files are mapped rather than read, except one that the output may overwrite while

@@ -1,7 +1,10 @@
 // The document's text with the editor's rules, and the loads that fill a document.
 #include "document/DocumentText.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -320,6 +323,13 @@ void TLoader::Stream(TSource& source, const std::function<void(std::string_view)
     }
     const Readers::TReadMore read = [&](char* to, std::size_t n) -> std::size_t {
       if (file) return file->Read(to, n);
+      if (taken == content.size() && source.MoreFrom >= 0) {
+        for (;;) {
+          const ssize_t got = ::read(source.MoreFrom, to, n);
+          if (got >= 0) return static_cast<std::size_t>(got);
+          if (errno != EINTR) throw EInOutError(errno);
+        }
+      }
       n = std::min(n, content.size() - taken);
       std::memcpy(to, content.data() + taken, n);
       taken += n;

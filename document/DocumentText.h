@@ -100,6 +100,9 @@ struct TSource {
   std::string FileNameCp932;  // without its folder, CP932: a shortcut's line with ファイル名を使う
   // A text file's bytes read already (standard input); Path is then not opened.
   std::optional<std::string> Content;
+  // When not −1, Content is only the first part of what this descriptor gives: Stream reads
+  // the rest from it (the other loads want Content whole).
+  int MoreFrom = -1;
 };
 
 // A part of a file that did not reach the document.

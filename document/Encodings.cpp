@@ -19,7 +19,7 @@ namespace Encodings {
 
 namespace {
 
-constexpr std::size_t kDetectionSample = 256 * 1024;
+constexpr std::size_t kDetectionSample = kDetectionBytes;
 constexpr std::size_t kDeclarationReach = 1024;
 
 std::string Lower(std::string_view s) {

@@ -50,6 +50,8 @@ struct TDetection {
 // keep, weighed by what Japanese text looks like in each. Plain ASCII, and anything unsure, is
 // Shift-JIS: a Shift-JIS file is never taken for anything else.
 [[nodiscard]] TDetection Detect(std::string_view bytes, bool markup);
+// How many first bytes Detect looks at: more give the same answer.
+inline constexpr std::size_t kDetectionBytes = 256 * 1024;
 
 // A file's bytes as document bytes.
 struct TConversion {

@@ -483,6 +483,34 @@ TEST(CliErrors, UsageAndInputOutputFailuresAreToldWithTheirStatus) {
   }
 }
 
+// Standard input longer than the part its encoding is told by: read on as one pass goes, or
+// whole when the commands or its encoding want the whole document; the bytes of the same file.
+TEST(CliLoad, StandardInputReadOnAsThePassGoes) {
+  TTempDir dir;
+  std::string text;
+  for (int i = 0; i < 40000; ++i) text += "<b>line " + std::to_string(i) + "</b>  \r\n";
+  const std::string shiftJis = dir.Write("in.txt", text);
+  const std::string utf8 = dir.Write("in8.txt", "\xE3\x81\x82\r\n" + text);
+  const std::vector<std::vector<std::string>> jobs = {
+      {"-e", "strip-tags", "-e", "trim"},
+      {"-e", "range 5 7", "-e", "save-range"},
+      {"-e", "delete-range"},  // refused without a range: the whole-document way says so
+  };
+  for (const std::string& input : {shiftJis, utf8}) {
+    for (const std::vector<std::string>& job : jobs) {
+      std::vector<std::string> fromFile = {input};
+      std::vector<std::string> fromStandardInput = {"-"};
+      fromFile.insert(fromFile.end(), job.begin(), job.end());
+      fromStandardInput.insert(fromStandardInput.end(), job.begin(), job.end());
+      const TResult file = RunCliFrom(dir, fromFile, "/dev/null");
+      const TResult piped = RunCliFrom(dir, fromStandardInput, input);
+      EXPECT_EQ(piped.Status, file.Status) << input << " " << job[1];
+      EXPECT_EQ(piped.Out, file.Out) << input << " " << job[1];
+      EXPECT_GT(file.Out.size() + file.Err.size(), 0u);
+    }
+  }
+}
+
 // An endless standard input ends in a message at the documented limit, not in memory running
 // out; nothing is written.
 TEST(CliLoad, StandardInputHasALimit) {
