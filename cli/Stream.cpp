@@ -160,7 +160,7 @@ constexpr std::size_t kBatchesWaiting = 4;
 
 void THandoff::Line(std::string_view line) {
   filling_.Bytes += line;
-  filling_.Ends.push_back(static_cast<std::uint32_t>(filling_.Bytes.size()));
+  filling_.Ends.push_back(filling_.Bytes.size());
   if (filling_.Bytes.size() >= kHandoffBatch) Send(false);
 }
 
@@ -212,8 +212,8 @@ void TPipeline::StartSecondHalf() {
       for (;;) {
         THandoff::TBatch batch = handoff_.Receive();
         if (batch.Aborted) return;
-        std::uint32_t from = 0;
-        for (const std::uint32_t end : batch.Ends) {
+        std::size_t from = 0;
+        for (const std::size_t end : batch.Ends) {
           first.Line(std::string_view(batch.Bytes).substr(from, end - from));
           from = end;
         }

@@ -29,7 +29,7 @@ class THandoff {
  public:
   struct TBatch {
     std::string Bytes;
-    std::vector<std::uint32_t> Ends;  // where each line ends in Bytes
+    std::vector<std::size_t> Ends;  // where each line ends in Bytes
     bool Last = false;                // the document has ended
     bool Aborted = false;             // the sending side failed: nothing more is to be done
   };
