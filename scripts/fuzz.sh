@@ -42,8 +42,10 @@ printf '\x20KORVANE-RECOVERY-1\n\x01\0\0\0\0\0\0\0KORVANE-JOURNAL-1\n\x01\0\0\0\
 failed=0
 for target in "${targets[@]}"; do
   echo "== ${target}_fuzzer, ${seconds} s"
+  # Inputs that crash or run slowly are kept in build-fuzz/, not in the checkout.
   if ! build-fuzz/${target}_fuzzer "build-fuzz/corpus/$target" -max_total_time="$seconds" \
-       -max_len=65536 -rss_limit_mb=4096 -print_final_stats=1 2> "build-fuzz/$target.log"; then
+       -max_len=65536 -rss_limit_mb=4096 -print_final_stats=1 \
+       -artifact_prefix="build-fuzz/${target}-" 2> "build-fuzz/$target.log"; then
     tail -40 "build-fuzz/$target.log"
     failed=1
   else
