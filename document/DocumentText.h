@@ -35,9 +35,6 @@ class TTextTarget {
   // SetText for text that grows what is there (a drop on a document): a target with an undo
   // history keeps it as a step.
   virtual void ExtendText(std::string&& bytes) { SetText(std::move(bytes)); }
-  // SetText of the lines' joined text (every line followed by CR LF). The lines may be taken
-  // over; the list is empty afterwards.
-  virtual void SetLines(std::unique_ptr<TLightStrings>& lines) = 0;
   // Puts bytes after the last line: followed by CR LF when the document is empty or ends with
   // a line break, after a CR LF otherwise. The bytes end at their first NUL.
   virtual void AppendLines(std::string_view bytes) = 0;
@@ -60,9 +57,10 @@ class TDocumentText final : public DocumentLoad::TTextTarget {
   void SetText(std::string_view bytes);
   // A mapped file's lines point into the mapping.
   void SetRead(Readers::TReadText&& read) override;
-  // Lines holding no CR, LF or NUL are taken over as they are; otherwise they are joined and
-  // split again, as the editor would do it.
-  void SetLines(std::unique_ptr<TLightStrings>& lines) override;
+  // SetText of the lines' joined text (every line followed by CR LF), as a command's result:
+  // lines holding no CR, LF or NUL are taken over as they are; otherwise they are joined and
+  // split again, as the editor would do it. The list is empty afterwards.
+  void SetLines(std::unique_ptr<TLightStrings>& lines);
   void AppendLines(std::string_view bytes) override;
   void Clear() override;
   // Drops those of the lines first .. last (0-based, both ends inclusive) that keep refuses,

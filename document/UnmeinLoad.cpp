@@ -33,10 +33,6 @@ class TEditorTarget final : public DocumentLoad::TTextTarget {
   std::string Text() const override { return editor_.Text(); }
   void SetText(std::string&& bytes) override { editor_.SetText(std::move(bytes)); }
   void ExtendText(std::string&& bytes) override { editor_.ReplaceAll(std::move(bytes), {}); }
-  void SetLines(std::unique_ptr<TLightStrings>& lines) override {
-    editor_.SetText(lines->GetText());
-    lines->Clear();
-  }
   void AppendLines(std::string_view bytes) override { editor_.AppendLines(bytes); }
   void Clear() override { editor_.ClearText(); }
 
